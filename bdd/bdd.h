@@ -1,0 +1,138 @@
+// Public interface of the BDD engine.
+//
+// Reduced ordered binary decision diagrams with complement edges. A `bdd`
+// is a 32-bit handle: the offset of an 8-byte-aligned node record inside the
+// memory manager's region, with bit 0 as the complement bit; 0 (null) means
+// "no result". Equal functions of one engine instance have equal handles.
+//
+// Reference contract: every handle returned by an operation (except the
+// constants and variables, which are permanent) carries one external
+// reference owned by the caller and given back exactly once with bdd_free.
+// Arguments must still hold at least one external reference. A null
+// argument gives a null result (0 for integer and floating results).
+//
+// Warnings go to stderr as "BDD library: warning: %s\n"; fatal errors as
+// "BDD library: error: %s\n" followed by exit status 1.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+typedef std::uint32_t bdd;
+typedef struct bdd_manager_* bdd_manager;
+typedef struct var_block_* var_block;
+
+// Caller-supplied hooks.
+typedef void (*bdd_closure_fn)(bdd_manager, void* arg);
+typedef void (*bdd_reorder_fn)(bdd_manager);
+typedef void (*bdd_terminal_free_fn)(bdd_manager, long v1, long v2, void* arg);
+// Cache hooks for user tags: the entry is a 16-byte cache record.
+typedef int (*bdd_cache_gc_fn)(bdd_manager, void* entry);
+typedef void (*bdd_cache_purge_fn)(bdd_manager, void* entry);
+typedef void (*bdd_cache_return_fn)(bdd_manager, void* entry);
+typedef int (*bdd_cache_flush_fn)(bdd_manager, void* entry, void* arg);
+// Naming hooks of the text dump; a null answer falls back to the default text.
+typedef const char* (*bdd_var_name_fn)(bdd_manager, bdd var, void* arg);
+typedef const char* (*bdd_terminal_name_fn)(bdd_manager, long v1, long v2, void* arg);
+
+// ---- Engine instance, variables, nodes ----
+bdd_manager bdd_init();
+void bdd_quit(bdd_manager m);
+bdd bdd_one(bdd_manager m);
+bdd bdd_zero(bdd_manager m);
+bdd bdd_new_var_first(bdd_manager m);
+bdd bdd_new_var_last(bdd_manager m);
+bdd bdd_new_var_before(bdd_manager m, bdd var);
+bdd bdd_new_var_after(bdd_manager m, bdd var);
+// Variable at position `index` of the order, or null when out of range.
+bdd bdd_var_with_index(bdd_manager m, long index);
+// Variable with creation number `id` (1 up), or null when out of range.
+bdd bdd_var_with_id(bdd_manager m, long id);
+long bdd_vars(bdd_manager m);
+// Number of nodes in the unique tables.
+long bdd_total_size(bdd_manager m);
+const char* bdd_version();
+// Canonical node (id, t, e); takes one temporary reference of t and of e and
+// returns the result with one temporary reference.
+bdd bdd_find(bdd_manager m, int id, bdd t, bdd e);
+// Terminal for the value pair (v1, v2), with one temporary reference.
+bdd bdd_find_terminal(bdd_manager m, std::int32_t v1, std::int32_t v2);
+// Turns the handle's temporary reference into an external one.
+void bdd_make_external(bdd_manager m, bdd f);
+var_block bdd_root_block(bdd_manager m);
+
+// ---- Connectives and single-handle queries ----
+bdd bdd_ite(bdd_manager m, bdd f, bdd g, bdd h);
+bdd bdd_and(bdd_manager m, bdd f, bdd g);
+bdd bdd_or(bdd_manager m, bdd f, bdd g);
+bdd bdd_xor(bdd_manager m, bdd f, bdd g);
+bdd bdd_nand(bdd_manager m, bdd f, bdd g);
+bdd bdd_nor(bdd_manager m, bdd f, bdd g);
+bdd bdd_xnor(bdd_manager m, bdd f, bdd g);
+bdd bdd_not(bdd_manager m, bdd f);
+bdd bdd_identity(bdd_manager m, bdd f);
+// Cofactors of f for its top variable = 1 / = 0.
+bdd bdd_then(bdd_manager m, bdd f);
+bdd bdd_else(bdd_manager m, bdd f);
+// Positive literal of f's top variable (permanent).
+bdd bdd_if(bdd_manager m, bdd f);
+int bdd_if_index(bdd_manager m, bdd f);
+int bdd_if_id(bdd_manager m, bdd f);
+
+enum {
+  BDD_TYPE_NONTERMINAL = 0,
+  BDD_TYPE_ZERO = 1,
+  BDD_TYPE_ONE = 2,
+  BDD_TYPE_POSVAR = 3,
+  BDD_TYPE_NEGVAR = 4,
+  BDD_TYPE_OVERFLOW = 5,
+  BDD_TYPE_CONSTANT = 6
+};
+int bdd_type(bdd_manager m, bdd f);
+
+// Sets the cache ratio (clamped to 1..32); returns the previous one.
+int bdd_cache_ratio(bdd_manager m, int ratio);
+// Claims a user cache tag (4..7) for entries of n key words; -1 when none is free.
+int bdd_cache_functions(bdd_manager m, int n, bdd_cache_gc_fn gc, bdd_cache_purge_fn purge,
+                        bdd_cache_return_fn ret, bdd_cache_flush_fn flush);
+void bdd_free_cache_tag(bdd_manager m, int tag);
+
+// ---- References, collection, limits, reports ----
+// Gives back one external reference; returns the remaining count (255: permanent).
+int bdd_free(bdd_manager m, bdd f);
+int bdd_unfree(bdd_manager m, bdd f);
+// False if any of the n handles is null; fatal if one has no external reference.
+int bdd_check_arguments(int n, ...);
+int bdd_check_array(const bdd* null_terminated);
+void bdd_gc(bdd_manager m);
+long bdd_node_limit(bdd_manager m, long limit);
+// Returns the overflow flag and clears it.
+int bdd_overflow(bdd_manager m);
+void bdd_overflow_closure(bdd_manager m, bdd_closure_fn fn, void* arg);
+void bdd_abort_closure(bdd_manager m, bdd_closure_fn fn, void* arg);
+void bdd_clear_refs(bdd_manager m);
+void bdd_stats(bdd_manager m, std::FILE* out);
+void bdd_warning(const char* text);
+[[noreturn]] void bdd_fatal(const char* text);
+
+// ---- Derived operations ----
+bdd bdd_satisfy(bdd_manager m, bdd f);
+int bdd_depends_on(bdd_manager m, bdd f, bdd var);
+bdd bdd_reduce(bdd_manager m, bdd f, bdd c);
+bdd bdd_cofactor(bdd_manager m, bdd f, bdd c);
+bdd bdd_compose(bdd_manager m, bdd f, bdd var, bdd g);
+bdd bdd_substitute(bdd_manager m, bdd f);
+bdd bdd_intersects(bdd_manager m, bdd f, bdd g);
+bdd bdd_implies(bdd_manager m, bdd f, bdd g);
+bdd bdd_satisfy_support(bdd_manager m, bdd f);
+double bdd_satisfying_fraction(bdd_manager m, bdd f);
+// Fills `out` with the positive literals f depends on, then a null entry.
+void bdd_support(bdd_manager m, bdd f, bdd* out);
+int bdd_marks_cpt(bdd_manager m, bdd f);
+int bdd_marks_incrementation(bdd_manager m, bdd f);
+int bdd_clear_mark(bdd_manager m, bdd f);
+void bdd_print_bdd(bdd_manager m, bdd f, bdd_var_name_fn var_name,
+                   bdd_terminal_name_fn terminal_name, void* arg, std::FILE* out);
+
+// ---- Reordering hook (methods come later) ----
+void bdd_dynamic_reordering(bdd_manager m, bdd_reorder_fn method);

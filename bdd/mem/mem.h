@@ -1,0 +1,49 @@
+// Record and block memory manager of the BDD engine.
+//
+// Blocks come in power-of-two size classes 2^0 .. 2^30 (24-byte header
+// included) with buddy splitting and merging; record managers hand out
+// fixed-size records carved from 4096-byte pool blocks. Memory is taken
+// from one process-wide region that is reserved once and grows like a
+// program break; it is never given back to the system. Every address the
+// manager hands out lies inside that region, so an address is also a
+// 32-bit offset from the region's base (see mem_offset / mem_at): this is
+// what lets the engine use 32-bit node handles on a 64-bit machine.
+// The free lists are process-wide and unlocked: one thread only.
+// Failures end the process with "Memory management library: error: ...".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Opaque record manager.
+typedef struct mem_rec_mgr_* mem_rec_mgr;
+
+// Base of the process-wide region; null until the first block is obtained.
+extern char* mem_region_base;
+
+// Caller's area of a block of the smallest class holding size + 24 bytes; null for 0.
+void* mem_get_block(std::size_t size);
+// Gives a block back to the free lists, merging buddies; null does nothing.
+void mem_free_block(void* area);
+// Area of new_size bytes holding the old contents (in place when possible).
+void* mem_resize_block(void* area, std::size_t new_size);
+
+// New manager of records of `size` bytes (at least 4, rounded up to 8).
+mem_rec_mgr mem_new_rec_mgr(int size);
+// Frees every pool block of the manager and the manager itself.
+void mem_free_rec_mgr(mem_rec_mgr mgr);
+// One record; its contents are not cleared.
+void* mem_new_rec(mem_rec_mgr mgr);
+void mem_free_rec(mem_rec_mgr mgr, void* rec);
+
+// Bytes obtained from the system so far.
+long mem_allocation();
+void mem_copy(void* dst, const void* src, std::size_t count);
+void mem_zero(void* area, std::size_t count);
+const char* mem_version();
+
+// 32-bit offset of an address inside the region, and back.
+inline std::uint32_t mem_offset(const void* p) {
+  return static_cast<std::uint32_t>(static_cast<const char*>(p) - mem_region_base);
+}
+inline void* mem_at(std::uint32_t offset) { return mem_region_base + offset; }

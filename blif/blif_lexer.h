@@ -1,0 +1,82 @@
+// Scanner of BLIF text: cuts the input into the tokens of blif_tokens.h.
+//
+// Line ends are tokens only while the process-wide newline mode is 1, that is
+// from a ".names" keyword up to the next keyword. Bytes no rule takes are
+// copied to the echo stream. Fatal scanner errors exit with status 2.
+#pragma once
+
+#include <istream>
+#include <ostream>
+
+#include "blif/blif_tokens.h"
+#include "blif/flex_lexer.h"
+
+// 1 while line ends are tokens; shared by every scanner of the process.
+extern int lex_blif_newline_mode;
+
+// Sets the newline mode for keyword tokens and returns `token` unchanged.
+int blif_context(int token);
+// End of a stream is the end of the input.
+int blifwrap();
+
+class blifFlexLexer : public FlexLexer {
+ public:
+  // Reads `in` (null: standard input) and echoes to `out` (null: standard output).
+  blifFlexLexer(std::istream* in = nullptr, std::ostream* out = nullptr);
+  ~blifFlexLexer() override;
+  blifFlexLexer(const blifFlexLexer&) = delete;
+  blifFlexLexer& operator=(const blifFlexLexer&) = delete;
+
+  void yy_switch_to_buffer(yy_buffer_state* new_buffer) override;
+  yy_buffer_state* yy_create_buffer(std::istream* s, int size) override;
+  void yy_delete_buffer(yy_buffer_state* b) override;
+  void yyrestart(std::istream* s) override;
+  int yylex() override;
+  void switch_streams(std::istream* new_in, std::ostream* new_out = nullptr) override;
+
+ protected:
+  // Reads one character into buf[0]: 1, 0 at the end, -1 on a bad stream.
+  virtual int LexerInput(char* buf, int max_size);
+  virtual void LexerOutput(const char* buf, int size);
+  // Writes the message on standard error and exits with status 2.
+  [[noreturn]] virtual void LexerError(const char* msg);
+
+  // Scanner state is private to the implementation.
+
+ private:
+  enum start_condition { kNormal, kComment };
+  // Rules of the normal condition, in priority order.
+  enum rule {
+    kRuleComment = 1,
+    kRuleBlanks = 4,
+    kRuleLineEnds,
+    kRuleKeyword,
+    kRuleZero = 12,
+    kRuleOne,
+    kRuleIndif,
+    kRuleIdent,
+    kRuleEcho
+  };
+
+  // Byte `offset` past the start of the current token, read in on demand;
+  // -1 at the end of the input.
+  int peek(int offset);
+  // Frees room at the end of the current buffer: drops the bytes before the
+  // current token, or doubles the buffer when the token fills it.
+  void make_room();
+  // Longest match of the normal condition at the current position, whose
+  // first byte is `c`; sets `length`, and `token` for keywords.
+  int match_normal(int c, int* length, int* token);
+  // Makes the next `length` bytes the text of the last token and skips them.
+  void take(int length);
+  void skip(int length);
+
+  std::istream* yyin_;
+  std::ostream* yyout_;
+  yy_buffer_state* buffer_ = nullptr;
+  bool started_ = false;
+  start_condition start_ = kNormal;
+  char* text_ = nullptr;  // storage of yytext
+  int text_capacity_ = 0;
+  char empty_text_[1] = {0};
+};

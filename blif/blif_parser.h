@@ -1,0 +1,64 @@
+// LALR(1) parser of one BLIF model.
+//
+// The reductions collect the model's names, latches and ".names" tables into
+// the parser's lists and write one trace line each into the log. The parser
+// reaches its scanner and lists through the process-wide pblif_parser.
+#pragma once
+
+#include <fstream>
+#include <list>
+#include <ostream>
+#include <string>
+
+#include "bdd/bdd.h"
+#include "blif/blif_lexer.h"
+
+class b_autom_dec;
+class b_automaton;
+
+// One ".names" table: its names (inputs, then output) and its rows, each row
+// a list of 0 ("0"), 1 ("1") and 2 ("-").
+class class_equation_blif {
+ public:
+  void add_vars(std::list<std::string>& names) { vars = names; }
+  void add_pla(std::list<std::list<int>>& rows) { pla = rows; }
+  std::list<std::string>& my_vars() { return vars; }
+
+  std::list<std::string> vars;
+  std::list<std::list<int>> pla;
+};
+
+class class_blif_parser {
+ public:
+  class_blif_parser();
+  ~class_blif_parser();
+  class_blif_parser(const class_blif_parser&) = delete;
+  class_blif_parser& operator=(const class_blif_parser&) = delete;
+
+  // Parses one model from `lexer`: 0 accepted, 1 syntax error, 2 stack exhausted.
+  int parse(std::fstream& log, int trace);
+
+  int trace_mode = 0;
+  std::fstream* log_stream = nullptr;
+  blifFlexLexer* lexer = nullptr;
+  b_autom_dec* declaration = nullptr;
+  b_automaton* automaton = nullptr;
+  bdd initial_state = 0;
+  std::list<std::string> inputs;
+  std::list<std::string> outputs;
+  std::list<std::string> locals;
+  std::list<std::string> latch_inputs;
+  std::list<std::string> state_vars;
+  std::list<std::string> latch_init_values;
+  std::list<class_equation_blif> equations;
+};
+
+// The current parser: set by the constructor.
+extern class_blif_parser* pblif_parser;
+
+// The parser driver; takes tokens from bliflex.
+int blifparse();
+// Writes "n[,k] --> text" and a line end to `log` when trace is exactly 1.
+void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& log);
+// Writes the message and a line end on standard error.
+void bliferror(const char* message);

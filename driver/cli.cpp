@@ -1,0 +1,137 @@
+#include "driver/cli.h"
+
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "blif/blif_lexer.h"
+#include "blif/blif_parser.h"
+
+namespace {
+
+const char* const kVersion = "0.0.3";
+
+// The scanner lives until the process ends; kept here so it stays reachable.
+blifFlexLexer* the_scanner = nullptr;
+
+void print_help() {
+  std::cout << std::endl
+            << "        tessaro: merge two blif automata" << std::endl
+            << "        author Kestrel, version " << kVersion << std::endl
+            << std::endl
+            << "   syntax:" << std::endl
+            << std::endl
+            << "         tessaro <filename1> <filename2>" << std::endl
+            << std::endl
+            << "         or tessaro -v" << std::endl
+            << std::endl
+            << "         or tessaro -h" << std::endl
+            << std::endl
+            << "   options:" << std::endl
+            << std::endl
+            << "      -h : this help" << std::endl
+            << std::endl
+            << "      -v : version" << std::endl
+            << std::endl;
+}
+
+void print_version() { std::cout << "tessaro : version  " << kVersion << std::endl; }
+
+int usage_error() {
+  std::cerr << "missing input filename in parameter !" << std::endl
+            << "syntax :" << std::endl
+            << std::endl
+            << "   tessaro <filename1> <filename2>" << std::endl
+            << std::endl
+            << std::endl
+            << "   or tessaro -v" << std::endl
+            << std::endl
+            << "   OU tessaro -h" << std::endl
+            << std::endl;
+  return 1;
+}
+
+// Reports every file that could not be opened; true when all four are open.
+bool all_open(const std::ifstream& in1, const std::string& in1_name, const std::ifstream& in2,
+              const std::string& in2_name, const std::ofstream& out, const std::string& out_name,
+              const std::fstream& log, const std::string& log_name) {
+  bool ok = true;
+  if (!in1.is_open()) {
+    std::cerr << "cannot open input file " << in1_name << std::endl;
+    ok = false;
+  }
+  if (!in2.is_open()) {
+    std::cerr << "cannot open input file " << in2_name << std::endl;
+    ok = false;
+  }
+  if (!out.is_open()) {
+    std::cerr << "cannot create output file " << out_name << std::endl;
+    ok = false;
+  }
+  if (!log.is_open()) {
+    std::cerr << "cannot create log file " << log_name << std::endl;
+    ok = false;
+  }
+  return ok;
+}
+
+// Parses both inputs with one parser and one scanner; returns the exit status.
+int parse_both(std::ifstream& in1, const std::string& in1_name, std::ifstream& in2,
+               const std::string& in2_name, std::fstream& log) {
+  class_blif_parser parser;
+  the_scanner = new blifFlexLexer(&in1, nullptr);
+  parser.lexer = the_scanner;
+  the_scanner->yyrestart(&in1);
+  if (parser.parse(log, 1) != 0) {
+    std::cerr << "parsing error in file " << in1_name << std::endl;
+    return 1;
+  }
+  the_scanner->yyrestart(&in2);
+  if (parser.parse(log, 1) != 0) {
+    std::cerr << "parsing error in file " << in2_name << std::endl;
+    return 1;
+  }
+  // Both automata are now read; merging them and writing the output come next.
+  return 0;
+}
+
+int run(const std::string& name1, const std::string& name2) {
+  const std::string log_name = name1 + "_" + name2 + ".log";
+  const std::string in1_name = name1 + ".blif";
+  const std::string in2_name = name2 + ".blif";
+  const std::string out_name = name1 + "_" + name2 + ".blif";
+
+  std::cout << "parsing of " << in1_name << " and " << in2_name << std::endl;
+
+  // All four are opened before anything is tested, so the output and the log
+  // exist (empty) even when an input is missing.
+  std::ifstream in1(in1_name);
+  std::ifstream in2(in2_name);
+  std::ofstream out(out_name, std::ios::out | std::ios::trunc);
+  std::fstream log(log_name, std::ios::out | std::ios::trunc);
+
+  int status = 1;
+  if (all_open(in1, in1_name, in2, in2_name, out, out_name, log, log_name))
+    status = parse_both(in1, in1_name, in2, in2_name, log);
+  in1.close();
+  in2.close();
+  log.close();
+  return status;
+}
+
+}  // namespace
+
+int tessaro_main(int argc, char** argv) {
+  if (argc < 2) return usage_error();
+  const std::string first = argv[1];
+  if (first == "-h") {
+    print_help();
+    return 0;
+  }
+  if (first == "-v") {
+    print_version();
+    return 0;
+  }
+  if (argc < 3) return usage_error();
+  return run(first, argv[2]);
+}

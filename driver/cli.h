@@ -1,0 +1,6 @@
+// Command-line driver: arguments, help and version texts, the four file
+// names of a run, and the parse of both BLIF files.
+#pragma once
+
+// Runs the whole program for the given arguments; returns the exit status.
+int tessaro_main(int argc, char** argv);

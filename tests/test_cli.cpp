@@ -1,0 +1,216 @@
+// The tessaro binary end to end: arguments, texts, files, streams, statuses.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "tests/test_util.h"
+
+using testutil::run_tessaro;
+using testutil::TempDir;
+
+namespace {
+
+const char* const kHelp =
+    "\n"
+    "        tessaro: merge two blif automata\n"
+    "        author Kestrel, version 0.0.3\n"
+    "\n"
+    "   syntax:\n"
+    "\n"
+    "         tessaro <filename1> <filename2>\n"
+    "\n"
+    "         or tessaro -v\n"
+    "\n"
+    "         or tessaro -h\n"
+    "\n"
+    "   options:\n"
+    "\n"
+    "      -h : this help\n"
+    "\n"
+    "      -v : version\n"
+    "\n";
+
+const char* const kUsage =
+    "missing input filename in parameter !\n"
+    "syntax :\n"
+    "\n"
+    "   tessaro <filename1> <filename2>\n"
+    "\n"
+    "\n"
+    "   or tessaro -v\n"
+    "\n"
+    "   OU tessaro -h\n"
+    "\n";
+
+const char* const kModelM =
+    ".model m\n.inputs a\n.outputs y\n.names a y\n0 1\n.end\n";
+
+const char* const kTraceM =
+    "6 --> m\n"
+    "19 --> nom circuit\n"
+    "2 --> definition nom declaration\n"
+    "6 --> a\n"
+    "5 --> creation liste ident\n"
+    "3,2 --> definition liste inputs\n"
+    "6 --> y\n"
+    "5 --> creation liste ident\n"
+    "4,2 --> definition liste output\n"
+    "7 --> equation booleenne gen seule\n"
+    "6 --> a\n"
+    "5 --> creation liste ident\n"
+    "6 --> y\n"
+    "5,2 --> ajout ident liste\n"
+    "11 --> def declaration bool\n"
+    "18 --> operateur ``0 logique''\n"
+    "17 -->  liste de var a 1 element\n"
+    "18,2 --> operateur ``1 logique''\n"
+    "17,2 -->  add var liste\n"
+    "16 --> produit\n"
+    "15 --> premier produit\n"
+    "10 --> def equation bool\n"
+    "8 --> equation boolenne\n"
+    "7,2 --> ajout equation gen liste\n"
+    "1 --> definition finale\n";
+
+}  // namespace
+
+TEST(CliArguments, HelpIgnoresFurtherArguments) {
+  TempDir d;
+  for (auto args : {std::vector<std::string>{"-h"}, std::vector<std::string>{"-h", "x", "y"}}) {
+    auto r = run_tessaro(d.path(), args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kHelp);
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(CliArguments, VersionLine) {
+  TempDir d;
+  auto r = run_tessaro(d.path(), {"-v", "x"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "tessaro : version  0.0.3\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(CliArguments, ShortCommandLinesGiveTheUsageErrorAndOpenNothing) {
+  TempDir d;
+  for (auto args : {std::vector<std::string>{}, std::vector<std::string>{"a"},
+                    std::vector<std::string>{"-H"}}) {
+    auto r = run_tessaro(d.path(), args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, kUsage);
+  }
+  EXPECT_FALSE(d.exists("a_.log"));
+}
+
+TEST(CliRun, ParsesBothFilesAndTracesThemInOrderIntoTheLog) {
+  TempDir d;
+  d.write("a.blif", kModelM);
+  d.write("b.blif", ".model n\n.end\n");
+  auto r = run_tessaro(d.path(), {"a", "b", "ignored"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(d.read("a_b.log"),
+            std::string(kTraceM) +
+                "6 --> n\n19 --> nom circuit\n2 --> definition nom declaration\n"
+                "3 --> definition liste inputs vide\n4 --> definition liste output vide\n"
+                "7 --> equation booleenne gen seule\n1 --> definition finale\n");
+  EXPECT_TRUE(d.exists("a_b.blif"));
+}
+
+TEST(CliRun, SameFileTwice) {
+  TempDir d;
+  d.write("a.blif", kModelM);
+  auto r = run_tessaro(d.path(), {"a", "a"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "parsing of a.blif and a.blif\n");
+  EXPECT_EQ(d.read("a_a.log"), std::string(kTraceM) + kTraceM);
+  EXPECT_TRUE(d.exists("a_a.blif"));
+}
+
+TEST(CliRun, BaseNamesAreUsedAsGiven) {
+  TempDir d;
+  d.write("a.blif.blif", kModelM);
+  d.write("-h.blif", kModelM);
+  auto r = run_tessaro(d.path(), {"a.blif", "-h"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "parsing of a.blif.blif and -h.blif\n");
+  EXPECT_TRUE(d.exists("a.blif_-h.blif"));
+  EXPECT_EQ(d.read("a.blif_-h.log"), std::string(kTraceM) + kTraceM);
+}
+
+TEST(CliRun, MissingInputIsReportedAndFailsButOutputAndLogAreCreatedEmpty) {
+  TempDir d;
+  d.write("a.blif", kModelM);
+  d.write("a_b.blif", "old output");
+  d.write("a_b.log", "old log");
+  auto r = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n");
+  EXPECT_EQ(r.err, "cannot open input file b.blif\n");
+  EXPECT_TRUE(d.exists("a_b.blif"));
+  EXPECT_EQ(d.read("a_b.blif"), "");
+  EXPECT_EQ(d.read("a_b.log"), "");
+
+  auto both = run_tessaro(d.path(), {"x", "y"});
+  EXPECT_EQ(both.status, 1);
+  EXPECT_EQ(both.err, "cannot open input file x.blif\ncannot open input file y.blif\n");
+}
+
+TEST(CliRun, OutputOrLogThatCannotBeCreatedFailsBeforeParsing) {
+  TempDir d;
+  d.write("a.blif", kModelM);
+  d.write("b.blif", kModelM);
+  ASSERT_EQ(::mkdir(d.file("a_b.blif").c_str(), 0755), 0);
+  auto r = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n");
+  EXPECT_EQ(r.err, "cannot create output file a_b.blif\n");
+  EXPECT_EQ(d.read("a_b.log"), "");
+
+  ASSERT_EQ(::mkdir(d.file("b_a.log").c_str(), 0755), 0);
+  auto l = run_tessaro(d.path(), {"b", "a"});
+  EXPECT_EQ(l.status, 1);
+  EXPECT_EQ(l.err, "cannot create log file b_a.log\n");
+}
+
+TEST(CliRun, SyntaxErrorInFirstFileStopsBeforeTheSecond) {
+  TempDir d;
+  d.write("a.blif", ".model m\n.inputs a\n.inputs b\n.end\n");
+  d.write("b.blif", "this file is never read, so this text is not echoed\n");
+  auto r = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n");
+  EXPECT_EQ(r.err,
+            "syntax error, unexpected TOKEN_inputs, expecting TOKEN_latch or TOKEN_names or "
+            "TOKEN_end\nparsing error in file a.blif\n");
+  EXPECT_EQ(d.read("a_b.log"),
+            "6 --> m\n19 --> nom circuit\n2 --> definition nom declaration\n6 --> a\n"
+            "5 --> creation liste ident\n3,2 --> definition liste inputs\n"
+            "4 --> definition liste output vide\n7 --> equation booleenne gen seule\n");
+  EXPECT_EQ(d.read("a_b.blif"), "");
+}
+
+TEST(CliRun, SyntaxErrorInSecondFileAfterTheFirstTrace) {
+  TempDir d;
+  d.write("a.blif", kModelM);
+  d.write("b.blif", "");
+  auto r = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "syntax error, unexpected $end, expecting TOKEN_model\nparsing error in file b.blif\n");
+  EXPECT_EQ(d.read("a_b.log"), kTraceM);
+}
+
+TEST(CliRun, UnmatchedBytesAreEchoedOnStandardOutput) {
+  TempDir d;
+  d.write("a.blif", ".model m\r\n.inputs a[b] x=y\r\n.end\r\n");
+  d.write("b.blif", kModelM);
+  auto r = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n\r[]=\r\r");
+  EXPECT_EQ(r.err, "");
+}
