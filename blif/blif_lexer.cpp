@@ -35,9 +35,15 @@ constexpr keyword kKeywords[] = {
     {".latch", TOKEN_latch}, {".names", TOKEN_names},   {".end", TOKEN_end},
 };
 
-bool is_blank(int c) { return c == ' ' || c == '\t' || c == '\\'; }
-bool is_letter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_blank(int c) {
+  return c == ' ' || c == '\t' || c == '\\';
+}
+bool is_letter(int c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool is_digit(int c) {
+  return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -59,7 +65,9 @@ int blif_context(int token) {
   return token;
 }
 
-int blifwrap() { return 1; }
+int blifwrap() {
+  return 1;
+}
 
 blifFlexLexer::blifFlexLexer(std::istream* in, std::ostream* out) : yyin_(in), yyout_(out) {
   yytext = empty_text_;
@@ -186,16 +194,19 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
   if (c == '#') {
     rule = kRuleComment;
   } else if (is_blank(c)) {
-    while (is_blank(peek(n))) ++n;
+    while (is_blank(peek(n)))
+      ++n;
     rule = kRuleBlanks;
   } else if (c == '\n') {
-    while (peek(n) == '\n') ++n;
+    while (peek(n) == '\n')
+      ++n;
     rule = kRuleLineEnds;
   } else if (c == '.') {
     rule = kRuleEcho;
     for (const keyword& k : kKeywords) {
       int i = 1;
-      while (k.text[i] != '\0' && peek(i) == static_cast<unsigned char>(k.text[i])) ++i;
+      while (k.text[i] != '\0' && peek(i) == static_cast<unsigned char>(k.text[i]))
+        ++i;
       if (k.text[i] == '\0') {
         n = i;
         *token = k.token;
@@ -210,7 +221,8 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
   } else if (c == '-') {
     rule = kRuleIndif;
   } else if (is_letter(c)) {
-    while (is_letter(peek(n)) || is_digit(peek(n))) ++n;
+    while (is_letter(peek(n)) || is_digit(peek(n)))
+      ++n;
     rule = kRuleIdent;
   } else {
     rule = kRuleEcho;
@@ -268,7 +280,9 @@ void blifFlexLexer::take(int length) {
   buffer_->pos += length;
 }
 
-void blifFlexLexer::skip(int length) { buffer_->pos += length; }
+void blifFlexLexer::skip(int length) {
+  buffer_->pos += length;
+}
 
 int blifFlexLexer::LexerInput(char* buf, int /*max_size*/) {
   if (yyin_->eof() || yyin_->fail()) return 0;
@@ -278,7 +292,9 @@ int blifFlexLexer::LexerInput(char* buf, int /*max_size*/) {
   return 1;
 }
 
-void blifFlexLexer::LexerOutput(const char* buf, int size) { yyout_->write(buf, size); }
+void blifFlexLexer::LexerOutput(const char* buf, int size) {
+  yyout_->write(buf, size);
+}
 
 void blifFlexLexer::LexerError(const char* msg) {
   std::cerr << msg << '\n' << std::flush;
