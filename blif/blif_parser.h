@@ -28,6 +28,18 @@ class class_equation_blif {
   std::list<std::list<int>> pla;
 };
 
+// Semantic value of one grammar symbol; each symbol uses one member:
+// `text` for ident, nom_circuit, next_var, actual_var, initial_value;
+// `names` for ident_list, declaration_bool, input_ and output_declarations;
+// `number` for value; `row` for value_list and prod; `rows` for prod_list.
+struct YYSTYPE {
+  int number = 0;
+  std::string text;
+  std::list<std::string> names;
+  std::list<int> row;
+  std::list<std::list<int>> rows;
+};
+
 class class_blif_parser {
  public:
   class_blif_parser();
@@ -51,13 +63,30 @@ class class_blif_parser {
   std::list<std::string> state_vars;
   std::list<std::string> latch_init_values;
   std::list<class_equation_blif> equations;
+
+ private:
+  friend int blifparse_bounded(int initial_depth, int max_depth);
+
+  // Runs the action of `rule`; rhs points at the values of its right member.
+  void reduce(int rule, YYSTYPE* rhs, YYSTYPE& result);
+  void final_action();
+  // Builds the declaration and the automaton of the model just read. The
+  // equation conversion and automaton assembly are not written yet, so for
+  // now it builds nothing and `automaton` stays null.
+  void build_automaton();
 };
 
 // The current parser: set by the constructor.
 extern class_blif_parser* pblif_parser;
 
-// The parser driver; takes tokens from bliflex.
+// The parser driver; takes tokens from bliflex. Returns 0 when the model was
+// accepted, 1 after a syntax error, 2 when the stack overflowed.
 int blifparse();
+// blifparse with a stack that starts with room for `initial_depth` states and
+// doubles up to `max_depth`; blifparse uses 200 and 10000.
+int blifparse_bounded(int initial_depth, int max_depth);
+// Next token of the current parser's scanner; `value` is not used.
+int bliflex(YYSTYPE* value);
 // Writes "n[,k] --> text" and a line end to `log` when trace is exactly 1.
 void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& log);
 // Writes the message and a line end on standard error.

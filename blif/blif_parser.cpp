@@ -1,0 +1,142 @@
+// The parser object, its token function, its messages and the actions of the
+// grammar's rules.
+#include "blif/blif_parser.h"
+
+#include <iostream>
+#include <utility>
+
+#include "blif/blif_grammar.h"
+
+class_blif_parser* pblif_parser = nullptr;
+
+class_blif_parser::class_blif_parser() {
+  pblif_parser = this;
+}
+
+class_blif_parser::~class_blif_parser() {
+  if (pblif_parser == this) pblif_parser = nullptr;
+}
+
+int class_blif_parser::parse(std::fstream& log, int trace) {
+  log_stream = &log;
+  trace_mode = trace;
+  pblif_parser = this;
+  return blifparse();
+}
+
+int bliflex(YYSTYPE* /*value*/) {
+  if (pblif_parser == nullptr || pblif_parser->lexer == nullptr) return TOKEN_END_OF_INPUT;
+  return pblif_parser->lexer->yylex();
+}
+
+void bliferror(const char* message) {
+  std::cerr << message << std::endl;
+}
+
+void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& log) {
+  if (trace != 1) return;
+  log << n;
+  if (k != 1) log << ',' << k;
+  log << " --> " << text << '\n';
+  log.flush();
+}
+
+void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {
+  const blif_rule& r = blif_rule_at(rule);
+  if (rule == 9) {
+    result.text = lexer->YYText();
+    blif_debuger_law(r.n, r.k, result.text.c_str(), trace_mode, *log_stream);
+    return;
+  }
+  if (rule == 1) {
+    final_action();
+    return;
+  }
+  blif_debuger_law(r.n, r.k, r.text, trace_mode, *log_stream);
+  switch (rule) {
+    case 2:  // nom_declaration: TOKEN_model nom_circuit
+      result.text = std::move(rhs[1].text);
+      break;
+    case 4:  // input_declarations: TOKEN_inputs ident_list
+      inputs = rhs[1].names;
+      result.names = std::move(rhs[1].names);
+      break;
+    case 6:  // output_declarations: TOKEN_outputs ident_list
+      outputs = rhs[1].names;
+      result.names = std::move(rhs[1].names);
+      break;
+    case 7:  // ident_list: ident
+      result.names.push_back(std::move(rhs[0].text));
+      break;
+    case 8:  // ident_list: ident_list ident
+      result.names = std::move(rhs[0].names);
+      result.names.push_back(std::move(rhs[1].text));
+      break;
+    case 14:  // equation_latch: TOKEN_latch next_var actual_var initial_value
+      latch_inputs.push_back(std::move(rhs[1].text));
+      state_vars.push_back(std::move(rhs[2].text));
+      latch_init_values.push_back(std::move(rhs[3].text));
+      break;
+    case 15: {  // equation_bool: declaration_bool TOKEN_NL prod_list TOKEN_NL
+      class_equation_blif equation;
+      equation.add_vars(rhs[0].names);
+      equation.add_pla(rhs[2].rows);
+      equations.push_back(equation);
+      break;
+    }
+    case 16:  // declaration_bool: TOKEN_names ident_list
+      result.names = std::move(rhs[1].names);
+      break;
+    case 17:  // next_var: ident
+    case 18:  // actual_var: ident
+    case 29:  // nom_circuit: ident
+      result.text = std::move(rhs[0].text);
+      break;
+    case 19:  // initial_value: TOKEN_ZERO
+      result.text = "0";
+      break;
+    case 20:  // initial_value: TOKEN_ONE
+      result.text = "1";
+      break;
+    case 21:  // prod_list: prod
+      result.rows.push_back(std::move(rhs[0].row));
+      break;
+    case 22:  // prod_list: prod_list TOKEN_NL prod
+      result.rows = std::move(rhs[0].rows);
+      result.rows.push_back(std::move(rhs[2].row));
+      break;
+    case 23:  // prod: value_list
+      result.row = std::move(rhs[0].row);
+      break;
+    case 24:  // value_list: value
+      result.row.push_back(rhs[0].number);
+      break;
+    case 25:  // value_list: value_list value
+      result.row = std::move(rhs[0].row);
+      result.row.push_back(rhs[1].number);
+      break;
+    case 26:  // value: TOKEN_ZERO
+    case 27:  // value: TOKEN_ONE
+    case 28:  // value: TOKEN_indif
+      result.number = rule - 26;
+      break;
+    default:  // empty lists, equations_list and equation carry no value
+      break;
+  }
+}
+
+void class_blif_parser::final_action() {
+  const blif_rule& r = blif_rule_at(1);
+  blif_debuger_law(r.n, r.k, r.text, trace_mode, *log_stream);
+  build_automaton();
+  // Emptied so that the same parser can read the next model.
+  inputs.clear();
+  outputs.clear();
+  locals.clear();
+  latch_inputs.clear();
+  state_vars.clear();
+  latch_init_values.clear();
+  equations.clear();
+}
+
+void class_blif_parser::build_automaton() {}

@@ -1,0 +1,287 @@
+// The BLIF parser read through the real scanner: trace lines, collected lists,
+// syntax error messages and where they are detected, and stack overflow.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "blif/blif_lexer.h"
+#include "blif/blif_parser.h"
+#include "test_util.h"
+
+namespace {
+
+using Names = std::list<std::string>;
+using Rows = std::list<std::list<int>>;
+
+const char kExample[] = ".model m\n.inputs a\n.outputs y\n.names a y\n0 1\n.end\n";
+
+const char kExampleTrace[] =
+    "6 --> m\n"
+    "19 --> nom circuit\n"
+    "2 --> definition nom declaration\n"
+    "6 --> a\n"
+    "5 --> creation liste ident\n"
+    "3,2 --> definition liste inputs\n"
+    "6 --> y\n"
+    "5 --> creation liste ident\n"
+    "4,2 --> definition liste output\n"
+    "7 --> equation booleenne gen seule\n"
+    "6 --> a\n"
+    "5 --> creation liste ident\n"
+    "6 --> y\n"
+    "5,2 --> ajout ident liste\n"
+    "11 --> def declaration bool\n"
+    "18 --> operateur ``0 logique''\n"
+    "17 -->  liste de var a 1 element\n"
+    "18,2 --> operateur ``1 logique''\n"
+    "17,2 -->  add var liste\n"
+    "16 --> produit\n"
+    "15 --> premier produit\n"
+    "10 --> def equation bool\n"
+    "8 --> equation boolenne\n"
+    "7,2 --> ajout equation gen liste\n"
+    "1 --> definition finale\n";
+
+const char kLatchOrNamesOrEnd[] = "expecting TOKEN_latch or TOKEN_names or TOKEN_end";
+
+struct Outcome {
+  int result = -1;
+  std::string log;
+  std::string err;
+};
+
+// One parser and one scanner reused across parses, as the driver does.
+class ParserTest : public ::testing::Test {
+ protected:
+  ParserTest() : lexer_(nullptr, &echo_) { parser_.lexer = &lexer_; }
+
+  // Parses `text` with a fresh log; `run` calls the parse itself.
+  template <typename Run>
+  Outcome capture(const std::string& text, Run run) {
+    lex_blif_newline_mode = 0;
+    input_.str(text);
+    input_.clear();
+    lexer_.yyrestart(&input_);
+    std::fstream log(dir_.file("trace.log"), std::ios::out | std::ios::trunc);
+    std::ostringstream err;
+    std::streambuf* saved = std::cerr.rdbuf(err.rdbuf());
+    Outcome out;
+    out.result = run(log);
+    std::cerr.rdbuf(saved);
+    log.close();
+    out.log = dir_.read("trace.log");
+    out.err = err.str();
+    return out;
+  }
+
+  Outcome parse(const std::string& text, int trace = 1) {
+    return capture(text, [&](std::fstream& log) { return parser_.parse(log, trace); });
+  }
+
+  testutil::TempDir dir_;
+  std::istringstream input_;
+  std::ostringstream echo_;
+  blifFlexLexer lexer_;
+  class_blif_parser parser_;
+};
+
+std::string syntax_error(const std::string& unexpected, const std::string& expecting) {
+  return "syntax error, unexpected " + unexpected + ", " + expecting + "\n";
+}
+
+std::string last_line(const std::string& log) {
+  size_t end = log.size() - 1;
+  size_t start = log.rfind('\n', end - 1);
+  return log.substr(start == std::string::npos ? 0 : start + 1);
+}
+
+TEST_F(ParserTest, ExampleTraceListsAndReuse) {
+  EXPECT_EQ(pblif_parser, &parser_);
+  for (int round = 0; round < 2; ++round) {
+    Outcome out = parse(kExample);
+    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(out.log, kExampleTrace);
+    EXPECT_EQ(out.err, "");
+    EXPECT_TRUE(parser_.inputs.empty());
+    EXPECT_TRUE(parser_.outputs.empty());
+    EXPECT_TRUE(parser_.equations.empty());
+    EXPECT_EQ(parser_.automaton, nullptr);
+  }
+  EXPECT_EQ(echo_.str(), "");
+}
+
+TEST_F(ParserTest, TraceZeroWritesNothing) {
+  Outcome out = parse(kExample, 0);
+  EXPECT_EQ(out.result, 0);
+  EXPECT_EQ(out.log, "");
+}
+
+TEST_F(ParserTest, MinimalModelAndEndWithoutLineEnd) {
+  const std::string trace =
+      "6 --> m\n19 --> nom circuit\n2 --> definition nom declaration\n"
+      "3 --> definition liste inputs vide\n4 --> definition liste output vide\n"
+      "7 --> equation booleenne gen seule\n1 --> definition finale\n";
+  Outcome out = parse(".model m\n.end\n");
+  EXPECT_EQ(out.result, 0);
+  EXPECT_EQ(out.log, trace);
+  out = parse(".model m .end");
+  EXPECT_EQ(out.result, 0);
+  EXPECT_EQ(out.log, trace);
+}
+
+// A model that fails on its last token keeps everything collected before.
+TEST_F(ParserTest, CollectsNamesLatchesAndTables) {
+  Outcome out = parse(
+      ".model m\n.inputs a b \\\n c\n.outputs y\n.latch n s 1\n.latch n2 s2 0\n"
+      ".names a s y\n1-0\n-11\n# comment line\n.names b\n1\n.exdc\n");
+  EXPECT_EQ(out.result, 1);
+  EXPECT_EQ(out.err, syntax_error("TOKEN_ident", kLatchOrNamesOrEnd));
+  EXPECT_EQ(parser_.inputs, (Names{"a", "b", "c"}));
+  EXPECT_EQ(parser_.outputs, (Names{"y"}));
+  EXPECT_EQ(parser_.latch_inputs, (Names{"n", "n2"}));
+  EXPECT_EQ(parser_.state_vars, (Names{"s", "s2"}));
+  EXPECT_EQ(parser_.latch_init_values, (Names{"1", "0"}));
+  ASSERT_EQ(parser_.equations.size(), 2u);
+  EXPECT_EQ(parser_.equations.front().vars, (Names{"a", "s", "y"}));
+  EXPECT_EQ(parser_.equations.front().pla, (Rows{{1, 2, 0}, {2, 1, 1}}));
+  EXPECT_EQ(parser_.equations.back().vars, (Names{"b"}));
+  EXPECT_EQ(parser_.equations.back().pla, (Rows{{1}}));
+  EXPECT_EQ(last_line(out.log), "7,2 --> ajout equation gen liste\n");
+  EXPECT_NE(out.log.find("9 --> def equation latch\n8 --> equation de latch\n"), std::string::npos);
+  EXPECT_NE(out.log.find("14 --> valeur initiale 0\n"), std::string::npos);
+  EXPECT_NE(out.log.find("18,3 --> indiferent detecte :\n"), std::string::npos);
+  EXPECT_NE(out.log.find("15,2 --> OR produit\n"), std::string::npos);
+}
+
+TEST_F(ParserTest, UnknownConstructsInNameListsBecomeNames) {
+  Outcome out = parse(".model m\n.inputs a\n.outputs y\n.subckt f a=a y=y\n");
+  EXPECT_EQ(out.err, syntax_error("$end", kLatchOrNamesOrEnd));
+  EXPECT_EQ(parser_.outputs, (Names{"y", "subckt", "f", "a", "a", "y", "y"}));
+  EXPECT_EQ(echo_.str(), ".==");
+  EXPECT_EQ(parse(".model m\n.inputs a\n.outputs y\n.subckt f a=a y=y\n.end\n").result, 0);
+}
+
+struct ErrorCase {
+  const char* text;
+  const char* unexpected;
+  const char* expecting;
+};
+
+TEST_F(ParserTest, SyntaxErrorsNameTokenAndExpectedSet) {
+  const ErrorCase cases[] = {
+      {"", "$end", "expecting TOKEN_model"},
+      {"x", "TOKEN_ident", "expecting TOKEN_model"},
+      {".model\n.end\n", "TOKEN_end", "expecting TOKEN_ident"},
+      {".model m\n.inputs\n.outputs y\n.end\n", "TOKEN_outputs", "expecting TOKEN_ident"},
+      {".model m\n.outputs\n.end\n", "TOKEN_end", "expecting TOKEN_ident"},
+      {".model m\n.latch\n.end\n", "TOKEN_end", "expecting TOKEN_ident"},
+      {".model m\n.names\n1\n", "TOKEN_NL", "expecting TOKEN_ident"},
+      {".model m\n.latch a\n.end\n", "TOKEN_end", "expecting TOKEN_ident"},
+      {".model m\n.latch a y 2\n.end\n", "TOKEN_end", "expecting TOKEN_ZERO or TOKEN_ONE"},
+      {".model m\n.latch a y\n.end\n", "TOKEN_end", "expecting TOKEN_ZERO or TOKEN_ONE"},
+      {".model m\n.latch in out re clk 0\n.end\n", "TOKEN_ident",
+       "expecting TOKEN_ZERO or TOKEN_ONE"},
+      {".model m\n.inputs a\n.inputs b\n.end\n", "TOKEN_inputs", kLatchOrNamesOrEnd},
+      {".model m\n.outputs y\n.inputs a\n.end\n", "TOKEN_inputs", kLatchOrNamesOrEnd},
+      {".model m\n.names a y\n.end\n", "TOKEN_end",
+       "expecting TOKEN_ZERO or TOKEN_ONE or TOKEN_indif"},
+      {".model m\n.names a y\n1 1\n \n.end\n", "TOKEN_NL", kLatchOrNamesOrEnd},
+      {".model m\n.names a y\n1 1", "$end", "expecting TOKEN_NL"},
+      {".model m\n.names a y\n1 1 # note\n.end\n", "TOKEN_end", "expecting TOKEN_NL"},
+      {".model m\n.names a y\n1 1\n0 x\n", "TOKEN_ident", "expecting TOKEN_NL"},
+      {".model m\n.end\n.model n\n.end\n", "TOKEN_model", "expecting $end"},
+  };
+  for (const ErrorCase& c : cases) {
+    Outcome out = parse(c.text);
+    EXPECT_EQ(out.result, 1) << c.text;
+    EXPECT_EQ(out.err, syntax_error(c.unexpected, c.expecting)) << c.text;
+  }
+}
+
+TEST_F(ParserTest, EmptyLineAfterTableIsAccepted) {
+  EXPECT_EQ(parse(".model m\n.names a y\n1 1\n\n\n.end\n").result, 0);
+}
+
+// Default reductions run, with their trace, before the error is seen.
+TEST_F(ParserTest, TraceRunsUpToTheError) {
+  Outcome out = parse(".model m\n.names a y # note\n1 1\n.end\n");
+  EXPECT_EQ(out.err, syntax_error("TOKEN_ONE", "expecting TOKEN_NL"));
+  EXPECT_EQ(last_line(out.log), "11 --> def declaration bool\n");
+  const std::string tail = "6 --> y\n5,2 --> ajout ident liste\n11 --> def declaration bool\n";
+  ASSERT_GE(out.log.size(), tail.size());
+  EXPECT_EQ(out.log.substr(out.log.size() - tail.size()), tail);
+
+  out = parse(".model m\n.inputs a\n.inputs b\n");
+  EXPECT_EQ(last_line(out.log), "7 --> equation booleenne gen seule\n");
+  EXPECT_NE(out.log.find("3,2 --> definition liste inputs\n4 --> definition liste output vide\n"),
+            std::string::npos);
+}
+
+TEST_F(ParserTest, JunkAfterEndFailsAfterTheFinalAction) {
+  Outcome out = parse(".model m\n.inputs a\n.end\nx\n");
+  EXPECT_EQ(out.result, 1);
+  EXPECT_EQ(out.err, syntax_error("TOKEN_ident", "expecting $end"));
+  EXPECT_EQ(last_line(out.log), "1 --> definition finale\n");
+  EXPECT_TRUE(parser_.inputs.empty());
+}
+
+TEST_F(ParserTest, StackOverflowReportsMemoryExhausted) {
+  // The example reaches a depth of nine states when it shifts its second value.
+  auto bounded = [this](int max_depth) {
+    return [this, max_depth](std::fstream& log) {
+      parser_.log_stream = &log;
+      parser_.trace_mode = 1;
+      return blifparse_bounded(2, max_depth);
+    };
+  };
+  Outcome out = capture(kExample, bounded(9));
+  EXPECT_EQ(out.result, 2);
+  EXPECT_EQ(out.err, "memory exhausted\n");
+  EXPECT_EQ(last_line(out.log), "17 -->  liste de var a 1 element\n");
+  out = capture(kExample, bounded(10));
+  EXPECT_EQ(out.result, 0);
+  EXPECT_EQ(out.err, "");
+}
+
+// Hands the parser a fixed sequence of token codes and identifier texts.
+class ScriptedLexer : public blifFlexLexer {
+ public:
+  ScriptedLexer(std::vector<int> codes, std::vector<std::string> texts)
+      : codes_(std::move(codes)), texts_(std::move(texts)) {}
+  int yylex() override {
+    if (next_ >= codes_.size()) return 0;
+    current_ = texts_[next_];
+    yytext = &current_[0];
+    return codes_[next_++];
+  }
+
+ private:
+  std::vector<int> codes_;
+  std::vector<std::string> texts_;
+  std::string current_;
+  size_t next_ = 0;
+};
+
+TEST(ParserTokens, UnknownCodesAndNegativeEnd) {
+  class_blif_parser parser;
+  ScriptedLexer undefined({TOKEN_model, TOKEN_ident, 42}, {".model", "m", "*"});
+  parser.lexer = &undefined;
+  testutil::TempDir dir;
+  std::fstream log(dir.file("t.log"), std::ios::out | std::ios::trunc);
+  std::ostringstream err;
+  std::streambuf* saved = std::cerr.rdbuf(err.rdbuf());
+  int result = parser.parse(log, 1);
+  ScriptedLexer negative({TOKEN_model, TOKEN_ident, TOKEN_end, -1}, {".model", "m", ".end", ""});
+  parser.lexer = &negative;
+  int negative_result = parser.parse(log, 0);
+  std::cerr.rdbuf(saved);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(err.str(), syntax_error("$undefined", kLatchOrNamesOrEnd));
+  EXPECT_EQ(negative_result, 0);
+}
+
+}  // namespace
