@@ -7,7 +7,9 @@
 // program break; it is never given back to the system. Every address the
 // manager hands out lies inside that region, so an address is also a
 // 32-bit offset from the region's base (see mem_offset / mem_at): this is
-// what lets the engine use 32-bit node handles on a 64-bit machine.
+// what lets the engine use 32-bit node handles on a 64-bit machine. The
+// region is 4 GiB, the engine memory of the whole process; exhausting it ends
+// the process with "mem_get_block: allocation failed".
 // The free lists are process-wide and unlocked: one thread only.
 // Failures end the process with "Memory management library: error: ...".
 #pragma once
@@ -34,6 +36,8 @@ mem_rec_mgr mem_new_rec_mgr(int size);
 void mem_free_rec_mgr(mem_rec_mgr mgr);
 // One record; its contents are not cleared.
 void* mem_new_rec(mem_rec_mgr mgr);
+// Returns a record; one whose marker says it is already free is reported on
+// stderr and not linked again.
 void mem_free_rec(mem_rec_mgr mgr, void* rec);
 
 // Bytes obtained from the system so far.
@@ -46,4 +50,6 @@ const char* mem_version();
 inline std::uint32_t mem_offset(const void* p) {
   return static_cast<std::uint32_t>(static_cast<const char*>(p) - mem_region_base);
 }
-inline void* mem_at(std::uint32_t offset) { return mem_region_base + offset; }
+inline void* mem_at(std::uint32_t offset) {
+  return mem_region_base + offset;
+}
