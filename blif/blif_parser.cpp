@@ -129,7 +129,9 @@ void class_blif_parser::final_action() {
   const blif_rule& r = blif_rule_at(1);
   blif_debuger_law(r.n, r.k, r.text, trace_mode, *log_stream);
   build_automaton();
-  // Emptied so that the same parser can read the next model.
+  // Emptied so that the same parser can read the next model. The transition
+  // and definition equation lists of the assembly, once they exist, are
+  // emptied first.
   inputs.clear();
   outputs.clear();
   locals.clear();
@@ -139,4 +141,5 @@ void class_blif_parser::final_action() {
   equations.clear();
 }
 
+// The assembly of the declaration and the automaton is not written yet.
 void class_blif_parser::build_automaton() {}

@@ -76,7 +76,8 @@ class class_blif_parser {
   void build_automaton();
 };
 
-// The current parser: set by the constructor.
+// The current parser: set by the constructor and by parse, cleared by the
+// destructor of the parser it points to.
 extern class_blif_parser* pblif_parser;
 
 // The parser driver; takes tokens from bliflex. Returns 0 when the model was
