@@ -96,6 +96,20 @@ int bdd_cache_ratio(bdd_manager m, int ratio);
 int bdd_cache_functions(bdd_manager m, int n, bdd_cache_gc_fn gc, bdd_cache_purge_fn purge,
                         bdd_cache_return_fn ret, bdd_cache_flush_fn flush);
 void bdd_free_cache_tag(bdd_manager m, int tag);
+// Cache access by tag: three keys and one result, two and two, one and three.
+// A lookup returns 1 on a hit and delivers the stored words.
+int bdd_lookup_in_cache31(bdd_manager m, int tag, std::uint32_t k1, std::uint32_t k2,
+                          std::uint32_t k3, std::uint32_t* r);
+int bdd_lookup_in_cache22(bdd_manager m, int tag, std::uint32_t k1, std::uint32_t k2,
+                          std::uint32_t* r1, std::uint32_t* r2);
+int bdd_lookup_in_cache13(bdd_manager m, int tag, std::uint32_t k1, std::uint32_t* r1,
+                          std::uint32_t* r2, std::uint32_t* r3);
+void bdd_insert_in_cache31(bdd_manager m, int tag, std::uint32_t k1, std::uint32_t k2,
+                           std::uint32_t k3, std::uint32_t r);
+void bdd_insert_in_cache22(bdd_manager m, int tag, std::uint32_t k1, std::uint32_t k2,
+                           std::uint32_t r1, std::uint32_t r2);
+void bdd_insert_in_cache13(bdd_manager m, int tag, std::uint32_t k1, std::uint32_t r1,
+                           std::uint32_t r2, std::uint32_t r3);
 
 // ---- References, collection, limits, reports ----
 // Gives back one external reference; returns the remaining count (255: permanent).
@@ -114,6 +128,18 @@ void bdd_clear_refs(bdd_manager m);
 void bdd_stats(bdd_manager m, std::FILE* out);
 void bdd_warning(const char* text);
 [[noreturn]] void bdd_fatal(const char* text);
+
+// ---- Variable associations (used by bdd_substitute and bdd_satisfy_support) ----
+// `pairs` lists variable, function, variable, function, ... ending with a null
+// variable; a null function keeps the variable. A numbered association holds a
+// reference on each function; the temporary one (number -1) holds none.
+int bdd_new_assoc(bdd_manager m, const bdd* pairs);
+void bdd_free_assoc(bdd_manager m, int assoc);
+// Makes an association current (-1 or an unknown number: the temporary one);
+// returns the previous current number.
+int bdd_assoc(bdd_manager m, int assoc);
+// Replaces the contents of the temporary association.
+void bdd_temp_assoc(bdd_manager m, const bdd* pairs);
 
 // ---- Derived operations ----
 bdd bdd_satisfy(bdd_manager m, bdd f);

@@ -1,0 +1,160 @@
+// Reference counts and garbage collection: external references of callers,
+// argument checks, and the mark / purge / sweep collection documented in
+// bdd/bdd_int.h.
+#include <cstdarg>
+
+#include "bdd/bdd_int.h"
+
+namespace {
+
+// Calls fn(node) for every node of a table, chain by chain from the head.
+template <typename Fn>
+void for_each_node(var_table* vt, Fn fn) {
+  std::uint32_t* heads = bdd_table_heads(vt);
+  for (std::int32_t b = 0; b < vt->bucket_count; ++b) {
+    for (std::uint32_t off = heads[b]; off != 0;) {
+      bdd_* n = bdd_node_at(off);
+      off = n->next;
+      fn(n);
+    }
+  }
+}
+
+template <typename Fn>
+void for_each_table_node(bdd_manager m, Fn fn) {
+  for (int id = 0; id <= m->var_count; ++id)
+    for_each_node(m->unique_tables[id], fn);
+}
+
+void sweep_table(bdd_manager m, int id) {
+  var_table* vt = m->unique_tables[id];
+  std::uint32_t* heads = bdd_table_heads(vt);
+  mem_rec_mgr nodes = bdd_rec_mgr(m, 24);
+  long freed = 0;
+  for (std::int32_t b = 0; b < vt->bucket_count; ++b) {
+    std::uint32_t* link = &heads[b];
+    while (*link != 0) {
+      bdd_* n = bdd_node_at(*link);
+      if (n->temps & kMark) {
+        n->temps &= static_cast<std::uint8_t>(~kMark);
+        link = &n->next;
+        continue;
+      }
+      *link = n->next;
+      if (id == 0 && m->terminal_free != nullptr) {
+        m->terminal_free(m, static_cast<std::int32_t>(n->then_),
+                         static_cast<std::int32_t>(n->else_), m->terminal_free_arg);
+      }
+      mem_free_rec(nodes, n);
+      ++freed;
+    }
+  }
+  vt->node_count -= static_cast<std::int32_t>(freed);
+  m->node_count -= freed;
+  m->collected_count += freed;
+  if (vt->node_count < vt->bucket_count && vt->size_index > kVarTableStartIndex) {
+    bdd_rehash_table(vt, -1);
+  }
+}
+
+}  // namespace
+
+void bdd_mark(bdd_manager m) {
+  auto mark = [](bdd_* n) {
+    if (n->refs == 0 && n->temps == 0) return;
+    n->temps |= kMark;
+    if (n->id != 0) {
+      bdd_node(n->then_)->temps |= kMark;
+      bdd_node(n->else_)->temps |= kMark;
+    }
+  };
+  for (int i = 0; i < m->var_count; ++i)
+    for_each_node(m->unique_tables[m->id_of_index[i]], mark);
+  for_each_node(m->unique_tables[0], mark);
+}
+
+void bdd_sweep(bdd_manager m) {
+  for (int id = 0; id <= m->var_count; ++id)
+    sweep_table(m, id);
+}
+
+void bdd_gc(bdd_manager m) {
+  bdd_mark(m);
+  bdd_purge_cache(m);
+  bdd_sweep(m);
+  ++m->gc_count;
+}
+
+void bdd_clear_temps(bdd_manager m) {
+  for_each_table_node(m, [](bdd_* n) { n->temps = 0; });
+}
+
+void bdd_clear_refs(bdd_manager m) {
+  for_each_table_node(m, [](bdd_* n) { n->refs = 0; });
+  for (int id = 1; id <= m->var_count; ++id)
+    bdd_node(m->var_of_id[id])->refs = kPermanent;
+  bdd_node(m->one)->refs = kPermanent;
+  for (bdd_assoc_* a = m->assoc_list; a != nullptr; a = a->next) {
+    for (int id = 1; id <= m->var_count; ++id) {
+      if (a->values[id] != 0) bdd_ext_inc_node(bdd_node(a->values[id]));
+    }
+  }
+}
+
+int bdd_free(bdd_manager, bdd f) {
+  if (f == 0) return 0;
+  bdd_* n = bdd_node(f);
+  if (n->refs == kPermanent) return kPermanent;
+  if (n->refs == 0) bdd_fatal("bdd_free: attempt to free node with zero references");
+  return --n->refs;
+}
+
+int bdd_unfree(bdd_manager, bdd f) {
+  if (f == 0) return 0;
+  bdd_* n = bdd_node(f);
+  bdd_ext_inc_node(n);
+  return n->refs;
+}
+
+int bdd_check_arguments(int n, ...) {
+  std::va_list ap;
+  va_start(ap, n);
+  int ok = 1;
+  for (int i = 0; i < n; ++i) {
+    if (!bdd_check_arg(va_arg(ap, bdd))) ok = 0;
+  }
+  va_end(ap);
+  return ok;
+}
+
+int bdd_check_array(const bdd* fs) {
+  int ok = 1;
+  for (; *fs != 0; ++fs) {
+    if (!bdd_check_arg(*fs)) ok = 0;
+  }
+  return ok;
+}
+
+long bdd_node_limit(bdd_manager m, long limit) {
+  long old = m->node_limit;
+  if (limit < 0) limit = 0;
+  m->node_limit = limit;
+  if (limit > 0 && limit < m->gc_limit) m->gc_limit = limit;
+  return old;
+}
+
+int bdd_overflow(bdd_manager m) {
+  int flag = m->overflow;
+  m->overflow = 0;
+  return flag;
+}
+
+void bdd_overflow_closure(bdd_manager m, bdd_closure_fn fn, void* arg) {
+  m->overflow_fn = fn;
+  m->overflow_arg = arg;
+}
+
+void bdd_abort_closure(bdd_manager m, bdd_closure_fn fn, void* arg) {
+  m->abort_fn = fn;
+  m->abort_arg = arg;
+}

@@ -1,0 +1,479 @@
+// Internals of the BDD engine: the node, table, block, association, cache
+// and manager records, the handle helpers and reference rules, and the
+// internal entry points shared by the files of bdd/.
+//
+// Handles. A `bdd` is the 32-bit offset of an 8-byte-aligned node record from
+// mem_region_base; bit 0 is the complement bit, bits 1 and 2 are zero, 0 is
+// null. Only else-edges and handles carry the complement bit: the then-edge
+// stored in a node is always regular, which with the unique tables makes every
+// function have exactly one handle.
+//
+// References. Each node has an external count (refs, held by callers) and a
+// temporary count (bits 0-6 of temps, held by running operations).
+//   - Permanent: refs == 255. Never decremented, never collected. Variables
+//     and the constants are permanent from creation.
+//   - Temporary increment: nothing on a permanent node; at 126 the node becomes
+//     permanent (refs 255, temps 0); else temps + 1.
+//   - External increment: refs + 1 up to 254; beyond that the node becomes
+//     permanent (refs 255, temps 0).
+//   - Decrements do nothing on a permanent node.
+//   - Step functions take handles owned by their caller (no transfer) and
+//     return a result carrying one temporary reference. bdd_find consumes one
+//     temporary reference of each child and returns one on the result. Public
+//     operations turn the result's temporary reference into an external one
+//     (bdd_make_external). Between public operations every temps byte is 0.
+//
+// Garbage collection (bdd_gc; the check runs it from bdd_find):
+//   1. Mark. Visit the variable tables in index order, top variable first,
+//      then the terminal table; in each table every chain from its head. A
+//      node whose refs or temps byte is non-zero (a set mark counts) gets the
+//      mark, bit 7 of temps, and a marked inner node marks its two children.
+//      Children always lie below their parents in the order, so this single
+//      pass marks everything reachable from a counted node: no stack.
+//   2. Purge. Cache entries naming an unmarked node are removed (the per-tag
+//      gc functions test the marks), since cached handles hold no reference.
+//   3. Sweep. Tables by id, 0 (terminals) first: unmarked nodes are unlinked
+//      and their records freed (a terminal calls the terminal free function);
+//      marked nodes have the mark cleared. A table left with fewer nodes than
+//      buckets and a size index above 3 shrinks one step.
+//   4. The gc count goes up by one.
+// The check (every 100 node lookups) collects when the node count exceeds the
+// gc limit, then sets the limit to twice the live count (at least 10000, at
+// most the node limit when one is set). Because the check runs in the middle
+// of operations, temporary counts are what keeps intermediate results alive:
+// a step holds a temporary reference on every result it has not yet handed to
+// bdd_find, and its arguments are reachable from the caller's references.
+//
+// Abandonment. Node-building public operations run in a protected frame
+// (bdd_run_protected) holding a setjmp context. The check leaves the running
+// step recursion with longjmp: code 1 abort, 2 overflow, 3 reordered. The
+// frame then runs bdd_cleanup (every temps byte to 0, collection, new gc
+// limit, closure), and returns null (1, 2) or restarts the step (3). Step
+// functions therefore hold nothing that needs a destructor.
+#pragma once
+
+#include <csetjmp>
+#include <cstdint>
+
+#include "bdd/bdd.h"
+#include "bdd/mem/mem.h"
+
+// ---- Records ----
+
+// Node record (taken from the 24-byte record class).
+struct bdd_ {
+  std::uint16_t id;    // decision variable; 0 for a terminal
+  std::uint8_t refs;   // external count; 255 = permanent
+  std::uint8_t temps;  // bits 0-6 temporary count, bit 7 collection mark
+  bdd then_;           // regular child for variable = 1 (terminal: value word 1)
+  bdd else_;           // child for variable = 0 (terminal: value word 2)
+  std::uint32_t next;  // offset of the next node of the same chain, 0 at the end
+};
+static_assert(sizeof(bdd_) <= 24, "node record fits the 24-byte class");
+
+// Unique table of one variable id (16-byte record class).
+struct var_table {
+  std::uint32_t buckets;  // offset of the array of chain heads (node offsets)
+  std::int32_t size_index;
+  std::int32_t bucket_count;
+  std::int32_t node_count;
+};
+static_assert(sizeof(var_table) == 16, "variable table is a 16-byte record");
+
+// Block of adjacent variables, the unit that reordering moves (24-byte class).
+struct var_block_ {
+  var_block_** children;  // ordered by position
+  std::int32_t num_children;
+  std::int32_t reorderable;
+  std::int32_t first_index;
+  std::int32_t last_index;
+};
+static_assert(sizeof(var_block_) == 24, "block is a 24-byte record");
+
+// Variable association: a handle per variable id, null for "keep" (24-byte class).
+struct bdd_assoc_ {
+  bdd* values;  // capacity + 1 entries indexed by id
+  bdd_assoc_* next;
+  std::int32_t number;
+  std::int32_t last_index;  // largest index with a non-null entry, -1 if none
+};
+
+// Operation cache entry (16-byte record class); the words' meaning depends on the tag.
+struct cache_entry {
+  std::uint32_t w[4];
+};
+
+// One cache bucket: two slots, each 0 or (entry offset | tag). Slot 0 is the
+// most recent; slot 1 is used only while slot 0 is.
+struct cache_bucket {
+  std::uint32_t slot[2];
+};
+
+constexpr int kCacheTags = 8;
+constexpr int kCacheTagIte = 0;      // f, g, h, result
+constexpr int kCacheTagTwo = 1;      // operation code, f, g, result
+constexpr int kCacheTagOneData = 2;  // operation code, f, data word 1, data word 2
+constexpr int kCacheTagTwoData = 3;  // operation code, f, g, data word
+constexpr int kCacheFirstUserTag = 4;
+
+// Operation codes of tag 1 and 2 entries.
+constexpr std::int32_t kOpCofactor = 100;
+constexpr std::int32_t kOpFraction = 200;
+constexpr std::int32_t kOpReduce = 500;
+constexpr std::int32_t kOpAssocBase = 30000;
+constexpr std::int32_t kOpComposeBase = 100000;
+
+// Hash of an entry's key words (before the modulo).
+typedef std::int32_t (*bdd_cache_hash_fn)(const cache_entry*);
+// Predicate of a cache flush, given the slot value (entry offset | tag).
+typedef int (*bdd_flush_pred)(bdd_manager, std::uint32_t slot, void* arg);
+// Terminal value canonicalisation.
+typedef int (*bdd_canonical_fn)(bdd_manager, std::int32_t a, std::int32_t b, void* arg);
+typedef void (*bdd_transform_fn)(bdd_manager, std::int32_t a, std::int32_t b, std::int32_t* ra,
+                                 std::int32_t* rb, void* arg);
+
+constexpr int kPrimeCount = 49;
+constexpr int kVarTableStartIndex = 3;  // 7 buckets
+constexpr int kCacheStartIndex = 13;    // 8179 buckets
+// Largest size indexes whose arrays fit one block of the memory manager.
+constexpr int kVarTableMaxIndex = 45;
+constexpr int kCacheMaxIndex = 44;
+
+constexpr std::uint8_t kPermanent = 255;
+constexpr std::uint8_t kMark = 0x80;
+constexpr std::uint8_t kTempsMax = 126;
+constexpr std::uint16_t kTerminalIndex = 0xFFFF;
+constexpr long kGcLimitFloor = 10000;
+constexpr int kCheckInterval = 100;
+constexpr int kStartCapacity = 30;
+constexpr int kMaxCapacity = 65534;
+constexpr int kMaxVars = kMaxCapacity;
+
+// Abandon codes passed through the abort context.
+constexpr int kAbandonAbort = 1;
+constexpr int kAbandonOverflow = 2;
+constexpr int kAbandonReordered = 3;
+
+// The engine instance (one block of the memory manager).
+struct bdd_manager_ {
+  // Unique tables, by id (entry 0: terminals); capacity + 1 entries.
+  var_table** unique_tables;
+  bdd_terminal_free_fn terminal_free;
+  void* terminal_free_arg;
+  long node_count;
+  long gc_limit;
+  long node_limit;
+  long gc_count;
+  long collected_count;
+  long find_count;
+
+  // Operation cache.
+  cache_bucket* cache;
+  std::int32_t cache_size_index;
+  std::uint32_t cache_bucket_count;
+  std::uint64_t cache_magic;
+  int protect_depth;
+  bdd_cache_hash_fn cache_rehash[kCacheTags];
+  bdd_cache_gc_fn cache_gc[kCacheTags];
+  bdd_cache_purge_fn cache_purge[kCacheTags];
+  bdd_cache_return_fn cache_return[kCacheTags];
+  bdd_cache_flush_fn cache_flush[kCacheTags];
+  bool cache_tag_used[kCacheTags];
+  int cache_ratio;
+  long cache_entries;
+  long cache_lookups;
+  long cache_hits;
+  long cache_insertions;
+  long cache_collisions;
+
+  int check_countdown;
+  bdd one;
+  bdd zero;
+  int overflow;
+  bdd_closure_fn overflow_fn;
+  void* overflow_arg;
+  bdd_transform_fn transform_fn;
+  void* transform_arg;
+  bdd_canonical_fn canonical_fn;
+  var_block_* root_block;
+
+  // Reordering hook: the check calls reorder_fn when the live size stays high.
+  bdd_reorder_fn reorder_fn;
+  void* reorder_data;  // method data, a block of the memory manager or null
+  int reordering_allowed;
+  long start_node_count;
+
+  int var_count;
+  int var_capacity;
+  bdd* var_of_id;              // capacity + 1 permanent positive literals
+  std::uint16_t* index_of_id;  // capacity + 1; entry 0 = 0xFFFF
+  std::uint16_t* id_of_index;  // capacity
+  int current_assoc_id;        // -1 for the temporary association
+  bdd_assoc_* current_assoc;
+  bdd_assoc_* assoc_list;
+  bdd_assoc_ temp_assoc;
+
+  mem_rec_mgr rec[8];  // record classes of 8, 16, ..., 64 bytes
+  std::int32_t temp_op_code;
+
+  std::jmp_buf* abort_context;  // set while a protected operation runs
+  bdd_closure_fn abort_fn;
+  void* abort_arg;
+};
+
+inline mem_rec_mgr bdd_rec_mgr(bdd_manager m, int size) {
+  return m->rec[(size >> 3) - 1];
+}
+
+// ---- Prime table and bucket arithmetic ----
+
+// Bucket counts of the unique tables, the cache and the dump's hash table.
+inline constexpr std::int32_t bdd_primes[kPrimeCount] = {
+    1,         2,         3,          7,         13,       23,       59,       113,      241,
+    503,       1019,      2039,       4091,      8179,     11587,    16369,    23143,    32749,
+    46349,     65521,     92683,      131063,    185363,   262139,   330287,   416147,   524269,
+    660557,    832253,    1048571,    1321109,   1664501,  2097143,  2642201,  3328979,  4194287,
+    5284393,   6657919,   8388593,    10568797,  13315831, 16777199, 33554393, 67108859, 134217689,
+    268435399, 536870879, 1073741789, 2147483629};
+
+// floor(2^64 / prime) + 1 for each prime: lets bdd_mod reduce without a division.
+struct bdd_magic_table {
+  std::uint64_t v[kPrimeCount];
+  constexpr bdd_magic_table() : v() {
+    for (int i = 0; i < kPrimeCount; ++i) {
+      v[i] = UINT64_MAX / static_cast<std::uint64_t>(bdd_primes[i]) + 1;
+    }
+  }
+};
+inline constexpr bdd_magic_table bdd_prime_magic{};
+
+// |h mod count| for a signed h, as the remainder of a signed division made
+// positive. `magic` is the entry of bdd_prime_magic for count (Lemire's
+// fast remainder, exact for every 32-bit dividend and divisor).
+inline std::uint32_t bdd_mod(std::int32_t h, std::uint32_t count, std::uint64_t magic) {
+  std::uint32_t a = h < 0 ? 0u - static_cast<std::uint32_t>(h) : static_cast<std::uint32_t>(h);
+  std::uint64_t low = magic * a;
+  return static_cast<std::uint32_t>((static_cast<unsigned __int128>(low) * count) >> 64);
+}
+
+// Chain bucket of (then, else) in a table: |(else + 2 then) mod bucket count|.
+inline std::uint32_t bdd_table_bucket(const var_table* vt, bdd t, bdd e) {
+  std::int32_t h = static_cast<std::int32_t>(e + 2u * t);
+  return bdd_mod(h, static_cast<std::uint32_t>(vt->bucket_count),
+                 bdd_prime_magic.v[vt->size_index]);
+}
+
+// ---- Handles and nodes ----
+
+inline bdd_* bdd_node(bdd f) {
+  return reinterpret_cast<bdd_*>(mem_region_base + (f & ~7u));
+}
+inline bdd_* bdd_node_at(std::uint32_t offset) {
+  return reinterpret_cast<bdd_*>(mem_region_base + offset);
+}
+inline bdd bdd_handle_of(const bdd_* n) {
+  return mem_offset(n);
+}
+inline bdd bdd_regular(bdd f) {
+  return f & ~1u;
+}
+inline bool bdd_is_complemented(bdd f) {
+  return (f & 1u) != 0;
+}
+inline bool bdd_is_terminal(bdd f) {
+  return bdd_node(f)->id == 0;
+}
+inline bool bdd_same_node(bdd f, bdd g) {
+  return ((f ^ g) & ~1u) == 0;
+}
+inline bool bdd_is_permanent(const bdd_* n) {
+  return n->refs == kPermanent;
+}
+
+inline std::uint32_t* bdd_table_heads(const var_table* vt) {
+  return static_cast<std::uint32_t*>(mem_at(vt->buckets));
+}
+
+// Index of a node's variable; 0xFFFF for terminals.
+inline unsigned bdd_node_index(bdd_manager m, const bdd_* n) {
+  return m->index_of_id[n->id];
+}
+inline unsigned bdd_index_of(bdd_manager m, bdd f) {
+  return m->index_of_id[bdd_node(f)->id];
+}
+
+// Cofactors of f for its node's variable, with f's complement bit applied.
+inline bdd bdd_then_of(bdd f) {
+  return bdd_node(f)->then_ ^ (f & 1u);
+}
+inline bdd bdd_else_of(bdd f) {
+  return bdd_node(f)->else_ ^ (f & 1u);
+}
+
+// ---- Reference rules ----
+
+inline void bdd_temp_inc_node(bdd_* n) {
+  if (n->refs == kPermanent) return;
+  if (n->temps == kTempsMax) {
+    n->refs = kPermanent;
+    n->temps = 0;
+  } else {
+    ++n->temps;
+  }
+}
+inline void bdd_temp_inc(bdd f) {
+  bdd_temp_inc_node(bdd_node(f));
+}
+inline void bdd_temp_dec(bdd f) {
+  bdd_* n = bdd_node(f);
+  if (n->refs != kPermanent) --n->temps;
+}
+inline void bdd_ext_inc_node(bdd_* n) {
+  if (n->refs <= 253) {
+    ++n->refs;
+  } else {
+    n->refs = kPermanent;
+    n->temps = 0;
+  }
+}
+
+// Null gives false; a handle without external reference is fatal.
+inline bool bdd_check_arg(bdd f) {
+  if (f == 0) return false;
+  if (bdd_node(f)->refs == 0) bdd_fatal("bdd_check_arguments: argument has zero references");
+  return true;
+}
+
+// ---- Unique tables (bdd_table.cpp) ----
+
+var_table* bdd_new_table(bdd_manager m);
+void bdd_free_table(bdd_manager m, var_table* vt);
+// Finds or creates (id, t, e) in the table of id with t regular; no reference
+// transfer and no check.
+bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e);
+// Rehashes a table one size index up (+1) or down (-1).
+void bdd_rehash_table(var_table* vt, int step);
+// Default terminal canonicalisation: a value and its negation share a node.
+int bdd_default_canonical(bdd_manager, std::int32_t a, std::int32_t b, void*);
+void bdd_default_transform(bdd_manager, std::int32_t a, std::int32_t b, std::int32_t* ra,
+                           std::int32_t* rb, void*);
+
+// ---- Variables and blocks (bdd_var.cpp) ----
+
+bdd bdd_new_var(bdd_manager m, int index);
+var_block_* bdd_new_block(bdd_manager m, int first, int last, int reorderable);
+void bdd_free_block_tree(bdd_manager m, var_block_* b);
+
+// ---- Operation cache (bdd_cache.cpp) ----
+
+void bdd_init_cache(bdd_manager m);
+void bdd_free_cache(bdd_manager m);
+void bdd_rehash_cache(bdd_manager m);
+// Removes the entries whose tag's gc function says so.
+void bdd_purge_cache(bdd_manager m);
+void bdd_flush_cache(bdd_manager m, bdd_flush_pred pred, void* arg);
+void bdd_flush_all(bdd_manager m);
+// Grows the cache one step when the growth rule asks for it.
+void bdd_grow_cache_if_needed(bdd_manager m);
+
+// ---- Connective steps (bdd_ite.cpp) ----
+
+bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h);
+bdd bdd_and_step(bdd_manager m, bdd f, bdd g);
+bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g);
+
+// ---- References, check and collection (bdd_gc.cpp, bdd_check.cpp) ----
+
+void bdd_check(bdd_manager m);
+void bdd_set_gc_limit(bdd_manager m);
+void bdd_clear_temps(bdd_manager m);
+void bdd_cleanup(bdd_manager m, int code);
+void bdd_mark(bdd_manager m);
+void bdd_sweep(bdd_manager m);
+// Calls the reorder function; the frame of a reordering belongs here.
+void bdd_run_reorder(bdd_manager m);
+
+// A step run by the protected frame; args points at the operation's arguments.
+typedef bdd (*bdd_step_fn)(bdd_manager, void* args);
+// Runs step in the protected frame: returns 0 with the result made external
+// in *result (null stays null), or the abandon code (1, 2) with *result null.
+int bdd_run_protected(bdd_manager m, bdd_step_fn step, void* args, bdd* result);
+// Same, giving null for an abandoned operation.
+inline bdd bdd_protected(bdd_manager m, bdd_step_fn step, void* args) {
+  bdd r;
+  bdd_run_protected(m, step, args, &r);
+  return r;
+}
+
+// ---- Associations (bdd_assoc.cpp) ----
+
+void bdd_init_assocs(bdd_manager m);
+void bdd_free_assocs(bdd_manager m);
+// Grows every association array to the new capacity (new entries null).
+void bdd_resize_assocs(bdd_manager m, int old_capacity, int new_capacity);
+// Shifts last indexes for a variable inserted at index.
+void bdd_shift_assocs(bdd_manager m, int index);
+int bdd_assoc_count(bdd_manager m);
+
+// ---- Inline cache access for the step functions ----
+
+inline cache_entry* bdd_cache_entry(std::uint32_t slot) {
+  return static_cast<cache_entry*>(mem_at(slot & ~7u));
+}
+inline cache_bucket* bdd_cache_bucket_of(bdd_manager m, std::int32_t h) {
+  return &m->cache[bdd_mod(h, m->cache_bucket_count, m->cache_magic)];
+}
+inline std::int32_t bdd_hash3(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2) {
+  return static_cast<std::int32_t>(w0 + 2u * w1 + 4u * w2);
+}
+inline std::int32_t bdd_hash2(std::uint32_t w0, std::uint32_t w1) {
+  return static_cast<std::int32_t>(w0 + 2u * w1);
+}
+
+// Hit bookkeeping: move-to-front of a slot-1 hit and the tag's return function.
+inline cache_entry* bdd_cache_hit(bdd_manager m, cache_bucket* b, int slot_no, int tag) {
+  std::uint32_t s = b->slot[slot_no];
+  if (slot_no == 1) {
+    b->slot[1] = b->slot[0];
+    b->slot[0] = s;
+  }
+  ++m->cache_hits;
+  cache_entry* e = bdd_cache_entry(s);
+  if (tag <= kCacheTagTwo) {
+    bdd_temp_inc(e->w[3]);
+  } else if (tag >= kCacheFirstUserTag && m->cache_return[tag] != nullptr) {
+    m->cache_return[tag](m, e);
+  }
+  return e;
+}
+
+// Looks up three key words; on a hit stores word 3 in *r and returns true.
+inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
+                               std::uint32_t k2, std::uint32_t* r) {
+  ++m->cache_lookups;
+  cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
+  for (int i = 0; i < 2; ++i) {
+    std::uint32_t s = b->slot[i];
+    if (s == 0) return false;
+    if ((s & 7u) != static_cast<std::uint32_t>(tag)) continue;
+    const cache_entry* e = bdd_cache_entry(s);
+    if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) {
+      *r = bdd_cache_hit(m, b, i, tag)->w[3];
+      return true;
+    }
+  }
+  return false;
+}
+
+// Takes the entry record for a new insertion in bucket b, following the
+// two-slot replacement rule; the caller writes the words.
+cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag);
+
+inline void bdd_cache_insert31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
+                               std::uint32_t k2, std::uint32_t r) {
+  cache_entry* e = bdd_cache_take_slot(m, bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2)), tag);
+  e->w[0] = k0;
+  e->w[1] = k1;
+  e->w[2] = k2;
+  e->w[3] = r;
+}

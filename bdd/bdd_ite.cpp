@@ -1,0 +1,194 @@
+// If-then-else and its two specialised recursions (conjunction and
+// equivalence), and the public connectives built on them. All three store
+// their results under the if-then-else key of the same function.
+#include <utility>
+
+#include "bdd/bdd_int.h"
+
+namespace {
+
+// Top variable id of two non-terminal operands: f's when its index is below g's.
+inline int top_id2(bdd_manager m, const bdd_* fn, const bdd_* gn) {
+  return bdd_node_index(m, fn) < bdd_node_index(m, gn) ? fn->id : gn->id;
+}
+
+// Cofactors of f for variable id: the children when f's node is labelled id.
+inline void split(bdd f, int id, bdd* f1, bdd* f0) {
+  const bdd_* n = bdd_node(f);
+  if (n->id == id) {
+    bdd c = f & 1u;
+    *f1 = n->then_ ^ c;
+    *f0 = n->else_ ^ c;
+  } else {
+    *f1 = f;
+    *f0 = f;
+  }
+}
+
+inline bdd with_temp(bdd f) {
+  bdd_temp_inc(f);
+  return f;
+}
+
+struct Ite3 {
+  bdd f, g, h;
+};
+
+bdd ite_frame(bdd_manager m, void* args) {
+  const Ite3* a = static_cast<const Ite3*>(args);
+  return bdd_ite_step(m, a->f, a->g, a->h);
+}
+
+bdd ite_public(bdd_manager m, bdd f, bdd g, bdd h) {
+  Ite3 a{f, g, h};
+  return bdd_protected(m, ite_frame, &a);
+}
+
+// Flips the complement bit of a result, leaving null alone.
+inline bdd negate(bdd f) {
+  return f == 0 ? 0 : f ^ 1u;
+}
+
+}  // namespace
+
+bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
+  const bdd one = m->one;
+  const bdd zero = m->zero;
+  if (bdd_is_terminal(f)) return with_temp(f == one ? g : h);
+  if (bdd_same_node(g, f)) g = g == f ? one : zero;
+  if (bdd_same_node(h, f)) h = h == f ? zero : one;
+  const bool g_terminal = bdd_is_terminal(g);
+  const bool h_terminal = bdd_is_terminal(h);
+  if (g_terminal) {
+    if (!h_terminal) {
+      if (g == zero) return bdd_and_step(m, f ^ 1u, h);
+      return bdd_and_step(m, f ^ 1u, h ^ 1u) ^ 1u;
+    }
+    if (g == h) return with_temp(g);
+    bdd_temp_inc(f);
+    return g == one ? f : f ^ 1u;
+  }
+  if (bdd_same_node(h, g)) {
+    if (h != g) return bdd_xnor_step(m, f, g);
+    return with_temp(g);
+  }
+  if (h_terminal) {
+    if (h == zero) return bdd_and_step(m, f, g);
+    return bdd_and_step(m, f, g ^ 1u) ^ 1u;
+  }
+  if (bdd_is_complemented(f)) {
+    f ^= 1u;
+    std::swap(g, h);
+  }
+  bdd neg = 0;
+  if (bdd_is_complemented(g)) {
+    g ^= 1u;
+    h ^= 1u;
+    neg = 1;
+  }
+  bdd r;
+  if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, h, &r)) {
+    const bdd_* fn = bdd_node(f);
+    const bdd_* gn = bdd_node(g);
+    const bdd_* hn = bdd_node(h);
+    int top = fn->id;
+    unsigned top_index = bdd_node_index(m, fn);
+    if (bdd_node_index(m, gn) <= top_index) {
+      top = gn->id;
+      top_index = bdd_node_index(m, gn);
+    }
+    if (bdd_node_index(m, hn) < top_index) top = hn->id;
+    bdd f1, f0, g1, g0, h1, h0;
+    split(f, top, &f1, &f0);
+    split(g, top, &g1, &g0);
+    split(h, top, &h1, &h0);
+    bdd r1 = bdd_ite_step(m, f1, g1, h1);
+    bdd r0 = bdd_ite_step(m, f0, g0, h0);
+    r = bdd_find(m, top, r1, r0);
+    bdd_cache_insert31(m, kCacheTagIte, f, g, h, r);
+  }
+  return r ^ neg;
+}
+
+bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
+  const bdd zero = m->zero;
+  if (bdd_is_terminal(f)) return f == zero ? zero : with_temp(g);
+  if (bdd_is_terminal(g)) return g == zero ? zero : with_temp(f);
+  if (bdd_same_node(f, g)) return f != g ? zero : with_temp(f);
+  if (f > g) std::swap(f, g);
+  bdd r;
+  if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, zero, &r)) {
+    int top = top_id2(m, bdd_node(f), bdd_node(g));
+    bdd f1, f0, g1, g0;
+    split(f, top, &f1, &f0);
+    split(g, top, &g1, &g0);
+    bdd r1 = bdd_and_step(m, f1, g1);
+    bdd r0 = bdd_and_step(m, f0, g0);
+    r = bdd_find(m, top, r1, r0);
+    bdd_cache_insert31(m, kCacheTagIte, f, g, zero, r);
+  }
+  return r;
+}
+
+bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
+  const bdd one = m->one;
+  if (bdd_is_terminal(f)) {
+    bdd_temp_inc(g);
+    return f == one ? g : g ^ 1u;
+  }
+  if (bdd_is_terminal(g)) {
+    bdd_temp_inc(f);
+    return g == one ? f : f ^ 1u;
+  }
+  if (bdd_same_node(f, g)) return f == g ? one : m->zero;
+  if (f > g) std::swap(f, g);
+  bdd neg = 0;
+  if (bdd_is_complemented(g)) {
+    g ^= 1u;
+    neg = 1;
+  }
+  bdd r;
+  if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, g ^ 1u, &r)) {
+    int top = top_id2(m, bdd_node(f), bdd_node(g));
+    bdd f1, f0, g1, g0;
+    split(f, top, &f1, &f0);
+    split(g, top, &g1, &g0);
+    bdd r1 = bdd_xnor_step(m, f1, g1);
+    bdd r0 = bdd_xnor_step(m, f0, g0);
+    r = bdd_find(m, top, r1, r0);
+    bdd_cache_insert31(m, kCacheTagIte, f, g, g ^ 1u, r);
+  }
+  return r ^ neg;
+}
+
+bdd bdd_ite(bdd_manager m, bdd f, bdd g, bdd h) {
+  if (!bdd_check_arg(f) || !bdd_check_arg(g) || !bdd_check_arg(h)) return 0;
+  return ite_public(m, f, g, h);
+}
+
+bdd bdd_and(bdd_manager m, bdd f, bdd g) {
+  if (!bdd_check_arg(f) || !bdd_check_arg(g)) return 0;
+  return ite_public(m, f, g, m->zero);
+}
+
+bdd bdd_or(bdd_manager m, bdd f, bdd g) {
+  if (!bdd_check_arg(f) || !bdd_check_arg(g)) return 0;
+  return ite_public(m, f, m->one, g);
+}
+
+bdd bdd_xor(bdd_manager m, bdd f, bdd g) {
+  if (!bdd_check_arg(f) || !bdd_check_arg(g)) return 0;
+  return ite_public(m, f, g ^ 1u, g);
+}
+
+bdd bdd_nand(bdd_manager m, bdd f, bdd g) {
+  return negate(bdd_and(m, f, g));
+}
+
+bdd bdd_nor(bdd_manager m, bdd f, bdd g) {
+  return negate(bdd_or(m, f, g));
+}
+
+bdd bdd_xnor(bdd_manager m, bdd f, bdd g) {
+  return negate(bdd_xor(m, f, g));
+}

@@ -1,0 +1,135 @@
+// Unique tables: the prime sizes, lookup and insertion of nodes, rehashing,
+// bdd_find with its reference transfer, and terminal nodes.
+#include <cstdint>
+
+#include "bdd/bdd_int.h"
+
+namespace {
+
+std::uint32_t* new_heads(std::int32_t count) {
+  std::size_t bytes = static_cast<std::size_t>(count) * sizeof(std::uint32_t);
+  void* heads = mem_get_block(bytes);
+  mem_zero(heads, bytes);
+  return static_cast<std::uint32_t*>(heads);
+}
+
+}  // namespace
+
+var_table* bdd_new_table(bdd_manager m) {
+  var_table* vt = static_cast<var_table*>(mem_new_rec(bdd_rec_mgr(m, 16)));
+  vt->size_index = kVarTableStartIndex;
+  vt->bucket_count = bdd_primes[kVarTableStartIndex];
+  vt->node_count = 0;
+  vt->buckets = mem_offset(new_heads(vt->bucket_count));
+  return vt;
+}
+
+void bdd_free_table(bdd_manager m, var_table* vt) {
+  mem_free_block(bdd_table_heads(vt));
+  mem_free_rec(bdd_rec_mgr(m, 16), vt);
+}
+
+void bdd_rehash_table(var_table* vt, int step) {
+  int index = vt->size_index + step;
+  if (index < 0 || index > kVarTableMaxIndex) return;
+  std::uint32_t* old_heads = bdd_table_heads(vt);
+  std::int32_t old_count = vt->bucket_count;
+  vt->size_index = index;
+  vt->bucket_count = bdd_primes[index];
+  std::uint32_t* heads = new_heads(vt->bucket_count);
+  for (std::int32_t i = 0; i < old_count; ++i) {
+    std::uint32_t off = old_heads[i];
+    while (off != 0) {
+      bdd_* n = bdd_node_at(off);
+      std::uint32_t next = n->next;
+      std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
+      n->next = heads[b];
+      heads[b] = off;
+      off = next;
+    }
+  }
+  vt->buckets = mem_offset(heads);
+  mem_free_block(old_heads);
+}
+
+bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
+  var_table* vt = m->unique_tables[id];
+  ++m->find_count;
+  std::uint32_t* heads = bdd_table_heads(vt);
+  std::uint32_t b = bdd_table_bucket(vt, t, e);
+  for (std::uint32_t off = heads[b]; off != 0;) {
+    bdd_* n = bdd_node_at(off);
+    if (n->then_ == t && n->else_ == e) return off;
+    off = n->next;
+  }
+  bdd_* n = static_cast<bdd_*>(mem_new_rec(bdd_rec_mgr(m, 24)));
+  n->id = static_cast<std::uint16_t>(id);
+  n->refs = 0;
+  n->temps = 0;
+  n->then_ = t;
+  n->else_ = e;
+  n->next = heads[b];
+  std::uint32_t off = mem_offset(n);
+  heads[b] = off;
+  ++vt->node_count;
+  ++m->node_count;
+  if (static_cast<std::int64_t>(vt->node_count) > 4 * static_cast<std::int64_t>(vt->bucket_count)) {
+    bdd_rehash_table(vt, +1);
+  }
+  return off;
+}
+
+bdd bdd_find(bdd_manager m, int id, bdd t, bdd e) {
+  if (t == e) {
+    bdd_temp_dec(e);
+    return t;
+  }
+  bdd r;
+  if (bdd_is_complemented(t)) {
+    r = bdd_find_in_table(m, id, t ^ 1u, e ^ 1u) ^ 1u;
+  } else {
+    r = bdd_find_in_table(m, id, t, e);
+  }
+  bdd_temp_inc(r);
+  bdd_temp_dec(t);
+  bdd_temp_dec(e);
+  if (--m->check_countdown == 0) bdd_check(m);
+  return r;
+}
+
+int bdd_default_canonical(bdd_manager, std::int32_t a, std::int32_t b, void*) {
+  return a > 0 || (a == 0 && b > 0);
+}
+
+void bdd_default_transform(bdd_manager, std::int32_t a, std::int32_t b, std::int32_t* ra,
+                           std::int32_t* rb, void*) {
+  std::uint32_t ua = static_cast<std::uint32_t>(a);
+  std::uint32_t ub = static_cast<std::uint32_t>(b);
+  if (ub != 0) {
+    *ra = static_cast<std::int32_t>(~ua);
+    *rb = static_cast<std::int32_t>(0u - ub);
+  } else {
+    *ra = static_cast<std::int32_t>(0u - ua);
+    *rb = 0;
+  }
+}
+
+bdd bdd_find_terminal(bdd_manager m, std::int32_t v1, std::int32_t v2) {
+  bdd r;
+  if (m->canonical_fn(m, v1, v2, m->transform_arg) != 0) {
+    std::int32_t a, b;
+    m->transform_fn(m, v1, v2, &a, &b, m->transform_arg);
+    r = bdd_find_in_table(m, 0, static_cast<bdd>(a), static_cast<bdd>(b)) ^ 1u;
+  } else {
+    r = bdd_find_in_table(m, 0, static_cast<bdd>(v1), static_cast<bdd>(v2));
+  }
+  bdd_temp_inc(r);
+  if (--m->check_countdown == 0) bdd_check(m);
+  return r;
+}
+
+void bdd_make_external(bdd_manager, bdd f) {
+  bdd_* n = bdd_node(f);
+  bdd_ext_inc_node(n);
+  if (n->refs != kPermanent) --n->temps;
+}
