@@ -54,9 +54,10 @@ class BddTest : public ::testing::Test {
   }
 
   // Minterm of the first n variables for `assignment`, with its reference.
+  // Built bottom-up, so every intermediate result is part of the final one.
   bdd minterm(std::uint64_t assignment, int n) {
     bdd r = bdd_identity(m, bdd_one(m));
-    for (int i = 0; i < n; ++i) {
+    for (int i = n - 1; i >= 0; --i) {
       bdd lit = (assignment >> i) & 1u ? x[i] : x[i] ^ 1u;
       bdd next = bdd_and(m, r, lit);
       bdd_free(m, r);

@@ -1,0 +1,351 @@
+// Tests of reference counts, garbage collection, the check with its limits,
+// and the protected frame that abandons (node limit, abort) or restarts
+// (reordering) an operation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "tests/test_bdd_fixture.h"
+
+namespace {
+
+class BddGc : public BddTest {
+ protected:
+  std::mt19937_64 rng{2024};
+
+  // Variables a0..a(k-1), b0..b(k-1) in this order, then z at the bottom.
+  void comparator_vars(int k) { vars(2 * k + 1); }
+  bdd z() { return x.back(); }
+
+  // a == b over k bits: about 3 x 2^k nodes, since all a's lie above all b's.
+  bdd equality(int k) {
+    bdd e = bdd_identity(m, bdd_one(m));
+    for (int i = 0; i < k; ++i) {
+      bdd t = bdd_xnor(m, x[i], x[k + i]);
+      bdd next = bdd_and(m, e, t);
+      bdd_free(m, e);
+      bdd_free(m, t);
+      e = next;
+    }
+    return e;
+  }
+
+  // Keeps random minterms over all variables until `live` nodes are referenced.
+  void pad_live(std::vector<bdd>* keep, long live) {
+    while (bdd_total_size(m) < live)
+      keep->push_back(minterm(rng(), static_cast<int>(x.size())));
+  }
+
+  // Builds and drops one random minterm: garbage only.
+  void make_garbage() { bdd_free(m, minterm(rng(), static_cast<int>(x.size()))); }
+
+  void free_all(const std::vector<bdd>& fs) {
+    for (bdd f : fs)
+      bdd_free(m, f);
+  }
+};
+
+TEST_F(BddGc, FreeAndUnfreeCounts) {
+  vars(2);
+  bdd f = bdd_and(m, x[0], x[1]);
+  EXPECT_EQ(bdd_debug_refs(f), 1);
+  EXPECT_EQ(bdd_unfree(m, f ^ 1u), 2);
+  EXPECT_EQ(bdd_free(m, f), 1);
+  EXPECT_EQ(bdd_free(m, f), 0);
+  EXPECT_EQ(bdd_unfree(m, 0), 0);
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(bdd_free(m, 0), 0);
+  EXPECT_EQ(bdd_free(m, bdd_one(m)), 255);
+  EXPECT_EQ(bdd_free(m, bdd_zero(m)), 255);
+  EXPECT_EQ(bdd_free(m, x[0]), 255);
+  EXPECT_EQ(bdd_free(m, x[0] ^ 1u), 255);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(bdd_debug_refs(x[0]), 255);
+}
+
+TEST_F(BddGc, ExternalCountSaturatesIntoPermanent) {
+  vars(2);
+  bdd f = bdd_or(m, x[0], x[1]);
+  for (int i = 1; i < 254; ++i)
+    bdd_unfree(m, f);
+  EXPECT_EQ(bdd_debug_refs(f), 254);
+  EXPECT_EQ(bdd_unfree(m, f), 255);
+  EXPECT_EQ(bdd_free(m, f), 255);
+  bdd_gc(m);
+  EXPECT_EQ(bdd_total_size(m), 4);  // a permanent node is never collected
+}
+
+TEST_F(BddGc, TemporaryCountSaturatesIntoPermanent) {
+  vars(2);
+  bdd f = bdd_or(m, x[0], x[1]);
+  bdd_* n = bdd_node(f);
+  n->temps = 125;
+  bdd_temp_inc(f);
+  EXPECT_EQ(n->temps, 126);
+  bdd_temp_inc(f);
+  EXPECT_EQ(n->refs, 255);
+  EXPECT_EQ(n->temps, 0);
+  bdd_temp_dec(f);  // no effect on a permanent node
+  EXPECT_EQ(n->temps, 0);
+}
+
+TEST_F(BddGc, FreedHandleLivesUntilTheNextCollection) {
+  vars(4);
+  bdd inner = bdd_and(m, x[2], x[3]);
+  bdd outer = bdd_or(m, x[0], inner);
+  bdd lone = bdd_xor(m, x[1], x[3]);
+  long size = bdd_total_size(m);
+  bdd_free(m, inner);
+  bdd_free(m, lone);
+  EXPECT_EQ(bdd_total_size(m), size);
+  EXPECT_EQ(bdd_type(m, lone), BDD_TYPE_NONTERMINAL);  // still readable
+  bdd again = bdd_and(m, x[3], x[2]);                  // found again, not rebuilt
+  EXPECT_EQ(again, inner);
+  bdd_free(m, again);
+  bdd_gc(m);
+  EXPECT_EQ(m->gc_count, 1);
+  EXPECT_EQ(bdd_debug_check(m), 0);
+  // inner is reachable from outer and stays; lone's single node goes.
+  EXPECT_EQ(bdd_total_size(m), size - 1);
+  EXPECT_EQ(m->collected_count, 1);
+  bdd_free(m, outer);
+  bdd_gc(m);
+  EXPECT_EQ(bdd_total_size(m), 5);
+}
+
+TEST_F(BddGc, CollectionPurgesCacheEntriesOfDeadNodes) {
+  vars(3);
+  bdd keep = bdd_and(m, x[0], x[1]);
+  bdd drop = bdd_xor(m, x[1], x[2]);
+  bdd_free(m, drop);
+  long entries = m->cache_entries;
+  EXPECT_GT(entries, 0);
+  bdd_gc(m);
+  EXPECT_LT(m->cache_entries, entries);
+  EXPECT_EQ(bdd_debug_check(m), 0);  // no entry names a collected node
+  long hits = m->cache_hits;
+  bdd again = bdd_and(m, x[1], x[0]);
+  EXPECT_EQ(m->cache_hits, hits + 1);  // the live entry survived
+  EXPECT_EQ(again, keep);
+  bdd_free(m, again);
+  bdd_free(m, keep);
+}
+
+TEST_F(BddGc, CollectionWaitsForTheLimitThenDoublesIt) {
+  vars(20);
+  std::vector<bdd> keep;
+  pad_live(&keep, 7000);
+  const long live = bdd_total_size(m);
+  long before = 0;
+  EXPECT_EQ(m->gc_count, 0);
+  while (m->gc_count == 0) {
+    EXPECT_LE(bdd_total_size(m), 10000 + kCheckInterval);  // a check comes every 100 lookups
+    before = bdd_total_size(m);
+    make_garbage();
+  }
+  EXPECT_GT(before, 10000 - 21);  // the collecting check saw more than 10000 nodes
+  EXPECT_GE(m->gc_limit, 2 * live);
+  EXPECT_LE(m->gc_limit, 2 * (live + 21));  // plus the running operation's own nodes
+  const long limit = m->gc_limit;
+  while (m->gc_count == 1) {
+    EXPECT_LE(bdd_total_size(m), limit + kCheckInterval);
+    before = bdd_total_size(m);
+    make_garbage();
+  }
+  EXPECT_GT(before, limit - 21);
+  EXPECT_EQ(bdd_debug_check(m), 0);
+  free_all(keep);
+  const long last_limit = m->gc_limit;
+  bdd_gc(m);
+  EXPECT_EQ(m->gc_limit, last_limit);  // a direct collection leaves the limit alone
+  EXPECT_EQ(bdd_total_size(m), 21);
+}
+
+TEST_F(BddGc, CollectionInTheMiddleDoesNotChangeResults) {
+  comparator_vars(8);
+  bdd e = equality(8);
+  std::vector<bdd> during, others;
+  for (int round = 0; round < 3; ++round) {
+    others.push_back(bdd_and(m, x[round], x[9 + round]));
+    bdd_flush_all(m);
+    while (bdd_total_size(m) < m->gc_limit - 50)
+      make_garbage();
+    const long gcs = m->gc_count;
+    during.push_back(bdd_ite(m, e, z(), others.back()));
+    EXPECT_EQ(m->gc_count, gcs + 1);
+    EXPECT_EQ(bdd_debug_check(m), 0);
+  }
+  bdd_flush_all(m);
+  const long gcs = m->gc_count;
+  for (int round = 0; round < 3; ++round) {
+    bdd want = bdd_ite(m, e, z(), others[round]);
+    EXPECT_EQ(during[round], want);
+    bdd_free(m, want);
+  }
+  EXPECT_EQ(m->gc_count, gcs);
+  for (int a = 0; a < 300; ++a) {
+    std::uint64_t v = rng();
+    EXPECT_EQ(eval(during[2], v), eval(e, v) ? eval(z(), v) : eval(others[2], v));
+  }
+  free_all(during);
+  free_all(others);
+  bdd_free(m, e);
+}
+
+int overflow_calls = 0;
+void* overflow_arg_seen = nullptr;
+void on_overflow(bdd_manager, void* arg) {
+  ++overflow_calls;
+  overflow_arg_seen = arg;
+}
+
+TEST_F(BddGc, NodeLimitAbandonsTheOperation) {
+  comparator_vars(10);
+  bdd e = equality(10);
+  std::vector<bdd> keep;
+  bdd_gc(m);
+  pad_live(&keep, 4200);
+  int cookie = 0;
+  overflow_calls = 0;
+  bdd_overflow_closure(m, on_overflow, &cookie);
+  EXPECT_EQ(bdd_node_limit(m, 5000), 0);
+  EXPECT_EQ(m->gc_limit, 5000);
+
+  const long gcs = m->gc_count;
+  EXPECT_EQ(bdd_and(m, e, z()), 0u);
+  EXPECT_EQ(overflow_calls, 1);
+  EXPECT_EQ(overflow_arg_seen, &cookie);
+  EXPECT_EQ(m->gc_count, gcs + 2);  // the check's collection and the cleanup's
+  EXPECT_EQ(nonzero_temps(), 0);
+  EXPECT_EQ(bdd_debug_check(m), 0);
+  EXPECT_LT(bdd_total_size(m), 4300);  // the abandoned work was collected
+  EXPECT_EQ(bdd_overflow(m), 1);
+  EXPECT_EQ(bdd_overflow(m), 0);
+  EXPECT_EQ(bdd_and(m, 0, e), 0u);  // a null result carried on stays null
+
+  EXPECT_EQ(bdd_node_limit(m, -3), 5000);
+  EXPECT_EQ(m->node_limit, 0);
+  bdd r = bdd_and(m, e, z());
+  EXPECT_NE(r, 0u);
+  EXPECT_EQ(bdd_overflow(m), 0);
+  EXPECT_EQ(overflow_calls, 1);
+  free_all(keep);
+  free_all({e, r});
+}
+
+int abort_calls = 0;
+void on_abort(bdd_manager mm, void* arg) {
+  ++abort_calls;
+  *static_cast<int*>(arg) += 10;
+  bdd_abort_closure(mm, nullptr, nullptr);
+}
+
+TEST_F(BddGc, AbortClosureAbandonsAtTheNextCheck) {
+  comparator_vars(6);
+  bdd e = equality(6);
+  int cookie = 1;
+  abort_calls = 0;
+  bdd_abort_closure(m, on_abort, &cookie);
+  EXPECT_EQ(bdd_and(m, e, z()), 0u);  // needs about 190 lookups: a check comes
+  EXPECT_EQ(abort_calls, 1);
+  EXPECT_EQ(cookie, 11);
+  EXPECT_EQ(nonzero_temps(), 0);
+  EXPECT_EQ(bdd_debug_check(m), 0);
+  bdd r = bdd_and(m, e, z());  // the closure cleared itself
+  EXPECT_NE(r, 0u);
+  EXPECT_EQ(abort_calls, 1);
+  free_all({e, r});
+}
+
+int reorder_calls = 0;
+void count_reorder(bdd_manager) {
+  ++reorder_calls;
+}
+
+TEST_F(BddGc, ReorderingRestartsTheOperation) {
+  comparator_vars(11);
+  bdd e = equality(11);
+  std::vector<bdd> keep;
+  bdd_gc(m);
+  pad_live(&keep, 7000);
+  m->gc_limit = 10000;  // as in a fresh engine, whatever the building left
+  reorder_calls = 0;
+  bdd_dynamic_reordering(m, count_reorder);
+  const long gcs = m->gc_count;
+  const long finds = m->find_count;
+  bdd r = bdd_and(m, e, z());
+  EXPECT_EQ(reorder_calls, 1);
+  EXPECT_GE(m->gc_count, gcs + 2);               // the check's collection and the cleanup's
+  EXPECT_GT(m->find_count - finds, 6143 + 100);  // part of the work was done twice
+  EXPECT_EQ(nonzero_temps(), 0);
+  EXPECT_EQ(bdd_debug_check(m), 0);
+
+  bdd_dynamic_reordering(m, nullptr);
+  bdd_flush_all(m);
+  bdd want = bdd_and(m, e, z());
+  EXPECT_EQ(r, want);
+  EXPECT_EQ(reorder_calls, 1);
+  for (int a = 0; a < 200; ++a) {
+    std::uint64_t v = rng();
+    EXPECT_EQ(eval(r, v), eval(e, v) & eval(z(), v));
+  }
+  free_all(keep);
+  free_all({e, r, want});
+}
+
+TEST_F(BddGc, ClearRefsRebuildsTheExternalCounts) {
+  vars(3);
+  bdd f = bdd_and(m, x[0], x[1]);
+  bdd g = bdd_or(m, f, x[2]);
+  bdd_unfree(m, g);
+  bdd_clear_refs(m);
+  EXPECT_EQ(bdd_debug_refs(f), 0);
+  EXPECT_EQ(bdd_debug_refs(g), 0);
+  EXPECT_EQ(bdd_debug_refs(x[1]), 255);
+  EXPECT_EQ(bdd_debug_refs(bdd_one(m)), 255);
+  bdd_gc(m);
+  EXPECT_EQ(bdd_total_size(m), 4);
+}
+
+TEST_F(BddGc, ArgumentChecks) {
+  vars(2);
+  bdd f = bdd_and(m, x[0], x[1]);
+  EXPECT_TRUE(bdd_check_arguments(3, f, x[0], bdd_one(m)));
+  EXPECT_FALSE(bdd_check_arguments(2, f, bdd{0}));
+  bdd list[] = {f, x[1], 0};
+  EXPECT_TRUE(bdd_check_array(list));
+  bdd_free(m, f);
+  EXPECT_BDD_FATAL(bdd_check_arguments(1, f), "bdd_check_arguments: argument has zero references");
+  EXPECT_BDD_FATAL(bdd_check_array(list), "bdd_check_arguments: argument has zero references");
+  EXPECT_BDD_FATAL(bdd_or(m, x[0], f), "bdd_check_arguments: argument has zero references");
+  EXPECT_BDD_FATAL(bdd_free(m, f), "bdd_free: attempt to free node with zero references");
+}
+
+std::vector<std::int32_t> freed_terminals;
+void on_terminal_free(bdd_manager, long a, long b, void*) {
+  freed_terminals.push_back(static_cast<std::int32_t>(a));
+  freed_terminals.push_back(static_cast<std::int32_t>(b));
+}
+
+TEST_F(BddGc, CollectedTerminalCallsTheFreeFunction) {
+  freed_terminals.clear();
+  m->terminal_free = on_terminal_free;
+  bdd t = bdd_find_terminal(m, 7, 9);
+  bdd u = bdd_find_terminal(m, -3, 4);
+  bdd_make_external(m, u);
+  bdd_node(t)->temps = 0;
+  bdd_gc(m);
+  ASSERT_EQ(freed_terminals.size(), 2u);
+  EXPECT_EQ(freed_terminals[0], -8);  // (7, 9) is kept as its negation (-8, -9)
+  EXPECT_EQ(freed_terminals[1], -9);
+  bdd_free(m, u);
+  bdd_gc(m);
+  EXPECT_EQ(freed_terminals.size(), 4u);
+  EXPECT_EQ(bdd_total_size(m), 1);
+}
+
+}  // namespace
