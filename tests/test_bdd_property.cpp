@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bdd/bdd.h"
+#include "bdd/bdd_debug.h"
 
 namespace {
 
@@ -24,11 +25,16 @@ namespace {
 constexpr int kTableVars = 10;
 using TruthTable = std::bitset<1u << kTableVars>;
 
-TruthTable literal_table(int index) {
-  TruthTable t;
-  for (std::size_t a = 0; a < t.size(); ++a)
-    t[a] = (a >> index) & 1u;
-  return t;
+const TruthTable& literal_table(int index) {
+  static const std::vector<TruthTable> tables = [] {
+    std::vector<TruthTable> t(kTableVars);
+    for (int i = 0; i < kTableVars; ++i) {
+      for (std::size_t a = 0; a < t[i].size(); ++a)
+        t[i][a] = (a >> i) & 1u;
+    }
+    return t;
+  }();
+  return tables[index];
 }
 
 TruthTable constant_table(bool value) {
@@ -553,7 +559,10 @@ TEST_F(BddProperty, FreeReturnsTheCountLeftOnTheNode) {
       int expected = is_permanent(e.m, f) ? 255 : --count[regular(f)];
       ASSERT_EQ(bdd_free(e.m, f), expected) << "handle " << f;
     }
-    if (step % 500 == 0) bdd_gc(e.m);
+    if (step % 500 == 0) {
+      bdd_gc(e.m);
+      ASSERT_EQ(bdd_debug_check(e.m), 0) << "after step " << step;
+    }
   }
   for (std::size_t i = e.vars.size(); i < handles.size(); ++i)
     bdd_free(e.m, handles[i]);
@@ -581,6 +590,7 @@ TEST_F(BddProperty, ExplicitCollectionsKeepEveryReferencedFunction) {
       live.pop_back();
     }
     bdd_gc(e.m);
+    ASSERT_EQ(bdd_debug_check(e.m), 0) << "after collection " << round;
     for (const Sample& s : live)
       ASSERT_EQ(table(e.m, s.f), s.t) << "after collection " << round;
   }
@@ -588,40 +598,44 @@ TEST_F(BddProperty, ExplicitCollectionsKeepEveryReferencedFunction) {
     hold(e, s.f);
 }
 
-// Trees over 14 variables, large enough that building all of them in one
-// engine passes the collection threshold many times.
-std::vector<Expr> big_trees(unsigned seed, int count) {
-  std::mt19937 rng(seed);
+// Random trees over 14 variables, large enough that building all of them in
+// one engine passes the collection threshold many times, each with the shape
+// it has when built alone in an engine holding nothing else. Trees whose
+// lone build still needs a collection are left out, so that every reference
+// result was computed without one.
+struct Cases {
   std::vector<Expr> trees;
-  for (int i = 0; i < count; ++i)
-    trees.push_back(random_expr(rng, 14, 10));
-  return trees;
-}
-
-// Shape of each tree built in an engine that holds nothing else, so that no
-// collection runs inside its operations.
-std::vector<Shape> reference_shapes(const std::vector<Expr>& trees, int nvars) {
   std::vector<Shape> shapes;
+};
+
+Cases big_trees(unsigned seed, std::size_t count) {
+  constexpr int kVars = 14;
+  std::mt19937 rng(seed);
+  Cases cases;
   bdd_manager m = bdd_init();
   std::vector<bdd> vars;
-  for (int i = 0; i < nvars; ++i)
+  for (int i = 0; i < kVars; ++i)
     vars.push_back(bdd_new_var_last(m));
-  for (const Expr& x : trees) {
+  while (cases.trees.size() < count) {
+    Expr x = random_expr(rng, kVars, 10);
+    long collections = stat(m, "Number of garbage collections");
     bdd f = build(m, vars, x);
-    shapes.push_back(shape(m, f));
+    if (stat(m, "Number of garbage collections") == collections) {
+      cases.trees.push_back(x);
+      cases.shapes.push_back(shape(m, f));
+    }
     bdd_free(m, f);
     bdd_gc(m);
   }
-  EXPECT_EQ(stat(m, "Number of garbage collections"), static_cast<long>(trees.size()))
-      << "a reference tree is too large to be built without a collection";
-  EXPECT_EQ(bdd_total_size(m), 1 + nvars);
+  EXPECT_EQ(bdd_total_size(m), 1 + kVars);
   bdd_quit(m);
-  return shapes;
+  return cases;
 }
 
 TEST_F(BddProperty, CollectionsInsideOperationsDoNotChangeResults) {
-  const std::vector<Expr> trees = big_trees(31337, 120);
-  const std::vector<Shape> expected = reference_shapes(trees, 14);
+  const Cases cases = big_trees(31337, 120);
+  const std::vector<Expr>& trees = cases.trees;
+  const std::vector<Shape>& expected = cases.shapes;
   Engine& e = new_engine(14);
   std::vector<std::size_t> kept;
   for (std::size_t i = 0; i < trees.size(); ++i) {
@@ -634,6 +648,9 @@ TEST_F(BddProperty, CollectionsInsideOperationsDoNotChangeResults) {
     } else {
       bdd_free(e.m, f);
     }
+    if (i % 10 == 0) {
+      ASSERT_EQ(bdd_debug_check(e.m), 0) << "after tree " << i;
+    }
   }
   EXPECT_GT(stat(e.m, "Number of garbage collections"), 2) << "no collection was triggered";
   for (std::size_t k = 0; k < kept.size(); ++k)
@@ -641,8 +658,9 @@ TEST_F(BddProperty, CollectionsInsideOperationsDoNotChangeResults) {
 }
 
 TEST_F(BddProperty, NodeLimitAbandonsOperationsAndRetryGivesTheSameResult) {
-  const std::vector<Expr> trees = big_trees(4242, 60);
-  const std::vector<Shape> expected = reference_shapes(trees, 14);
+  const Cases cases = big_trees(4242, 60);
+  const std::vector<Expr>& trees = cases.trees;
+  const std::vector<Shape>& expected = cases.shapes;
   Engine& e = new_engine(14);
   // Enough live nodes that a collection cannot bring the count under the limit.
   std::size_t next = 0;
@@ -679,8 +697,9 @@ TEST_F(BddProperty, NodeLimitAbandonsOperationsAndRetryGivesTheSameResult) {
 }
 
 TEST_F(BddProperty, EnginesAliveTogetherDoNotDisturbEachOther) {
-  const std::vector<Expr> trees = big_trees(8080, 45);
-  const std::vector<Shape> expected = reference_shapes(trees, 14);
+  const Cases cases = big_trees(8080, 45);
+  const std::vector<Expr>& trees = cases.trees;
+  const std::vector<Shape>& expected = cases.shapes;
   Engine* engines[3] = {&new_engine(14), &new_engine(14), &new_engine(14)};
   for (std::size_t i = 0; i < trees.size(); ++i) {
     for (int k = 0; k < 3; ++k) {
