@@ -1,0 +1,111 @@
+// Minimisation with respect to a care set (reduce) and the generalised
+// cofactor. A null step result stands for "no constraint": the care set was
+// false on that branch.
+#include "bdd/bdd_int.h"
+
+namespace {
+
+inline bdd with_temp(bdd f) {
+  bdd_temp_inc(f);
+  return f;
+}
+
+// Combines the halves of a split on variable id; a null half takes the other.
+inline bdd join(bdd_manager m, int id, bdd r1, bdd r0) {
+  if (r1 == 0) return r0;
+  if (r0 == 0) return r1;
+  return bdd_find(m, id, r1, r0);
+}
+
+// Cofactors of f for variable id: the children when f's node is labelled id.
+inline void split(bdd f, int id, bdd* f1, bdd* f0) {
+  const bdd_* n = bdd_node(f);
+  if (n->id == id) {
+    *f1 = n->then_ ^ (f & 1u);
+    *f0 = n->else_ ^ (f & 1u);
+  } else {
+    *f1 = f;
+    *f0 = f;
+  }
+}
+
+bdd reduce_step(bdd_manager m, bdd f, bdd c) {
+  if (bdd_is_terminal(c)) return c == m->zero ? 0 : with_temp(f);
+  if (bdd_is_terminal(f)) return with_temp(f);
+  bdd r;
+  if (bdd_cache_lookup31(m, kCacheTagTwo, kOpReduce, f, c, &r)) return r;
+  const bdd_* fn = bdd_node(f);
+  const bdd_* cn = bdd_node(c);
+  if (bdd_node_index(m, fn) > bdd_node_index(m, cn)) {
+    // The care set's top variable is not in f: quantify it out of the care set.
+    bdd c1 = cn->then_ ^ (c & 1u);
+    bdd c0 = cn->else_ ^ (c & 1u);
+    ++m->protect_depth;
+    bdd t = bdd_ite_step(m, c1, m->one, c0);
+    --m->protect_depth;
+    r = reduce_step(m, f, t);
+    bdd_temp_dec(t);
+    return r;
+  }
+  const int top = fn->id;
+  bdd f1, f0, c1, c0;
+  split(f, top, &f1, &f0);
+  split(c, top, &c1, &c0);
+  bdd r1 = reduce_step(m, f1, c1);
+  bdd r0 = reduce_step(m, f0, c0);
+  r = join(m, top, r1, r0);
+  bdd_cache_insert31(m, kCacheTagTwo, kOpReduce, f, c, r);
+  return r;
+}
+
+bdd cofactor_step(bdd_manager m, bdd f, bdd c) {
+  if (bdd_is_terminal(c)) return c == m->zero ? 0 : with_temp(f);
+  if (bdd_is_terminal(f)) return with_temp(f);
+  bdd r;
+  if (bdd_cache_lookup31(m, kCacheTagTwo, kOpCofactor, f, c, &r)) return r;
+  const bdd_* fn = bdd_node(f);
+  const bdd_* cn = bdd_node(c);
+  const int top = bdd_node_index(m, fn) < bdd_node_index(m, cn) ? fn->id : cn->id;
+  bdd f1, f0, c1, c0;
+  split(f, top, &f1, &f0);
+  split(c, top, &c1, &c0);
+  bdd r1 = cofactor_step(m, f1, c1);
+  bdd r0 = cofactor_step(m, f0, c0);
+  r = join(m, top, r1, r0);
+  bdd_cache_insert31(m, kCacheTagTwo, kOpCofactor, f, c, r);
+  return r;
+}
+
+struct Pair {
+  bdd f, c;
+};
+
+bdd reduce_frame(bdd_manager m, void* args) {
+  const Pair* p = static_cast<const Pair*>(args);
+  return reduce_step(m, p->f, p->c);
+}
+
+bdd cofactor_frame(bdd_manager m, void* args) {
+  const Pair* p = static_cast<const Pair*>(args);
+  return cofactor_step(m, p->f, p->c);
+}
+
+}  // namespace
+
+bdd bdd_reduce(bdd_manager m, bdd f, bdd c) {
+  if (!bdd_check_arg(f) || !bdd_check_arg(c)) return 0;
+  Pair p{f, c};
+  bdd r;
+  if (bdd_run_protected(m, reduce_frame, &p, &r) != 0) return 0;
+  return r == 0 ? m->zero : r;
+}
+
+bdd bdd_cofactor(bdd_manager m, bdd f, bdd c) {
+  if (!bdd_check_arg(f) || !bdd_check_arg(c)) return 0;
+  if (c == m->zero) {
+    bdd_warning("bdd_cofactor: second argument is false");
+    return m->one;
+  }
+  Pair p{f, c};
+  return bdd_protected(m, cofactor_frame, &p);
+}

@@ -1,0 +1,81 @@
+// Satisfying cubes: one path to a non-zero terminal, preferring then-branches,
+// optionally naming every variable of the current association's support.
+#include <algorithm>
+#include <cstdint>
+
+#include "bdd/bdd_int.h"
+
+namespace {
+
+bdd satisfy_step(bdd_manager m, bdd f) {
+  const bdd_* n = bdd_node(f);
+  if (n->id == 0) {
+    bdd_temp_inc(f);
+    return f;
+  }
+  const bdd zero = m->zero;
+  bdd f1 = bdd_then_of(f);
+  if (f1 == zero) return bdd_find(m, n->id, zero, satisfy_step(m, bdd_else_of(f)));
+  return bdd_find(m, n->id, satisfy_step(m, f1), zero);
+}
+
+bdd satisfy_frame(bdd_manager m, void* args) {
+  return satisfy_step(m, *static_cast<bdd*>(args));
+}
+
+struct SupportCube {
+  bdd f;
+  const std::uint16_t* ids;  // the support's variable ids, by increasing index
+  int count;
+};
+
+// Cube of f that also names the support variables ids[k..count).
+bdd support_step(bdd_manager m, bdd f, const SupportCube* s, int k) {
+  if (k == s->count) return satisfy_step(m, f);
+  const int vid = s->ids[k];
+  const unsigned vi = m->index_of_id[vid];
+  const bdd_* n = bdd_node(f);
+  const unsigned fi = bdd_node_index(m, n);
+  const bdd zero = m->zero;
+  if (vi < fi) return bdd_find(m, vid, zero, support_step(m, f, s, k + 1));
+  const int next = fi == vi ? k + 1 : k;
+  bdd f1 = bdd_then_of(f);
+  if (f1 == zero) return bdd_find(m, n->id, zero, support_step(m, bdd_else_of(f), s, next));
+  return bdd_find(m, n->id, support_step(m, f1, s, next), zero);
+}
+
+bdd support_frame(bdd_manager m, void* args) {
+  const SupportCube* s = static_cast<const SupportCube*>(args);
+  return support_step(m, s->f, s, 0);
+}
+
+}  // namespace
+
+bdd bdd_satisfy(bdd_manager m, bdd f) {
+  if (!bdd_check_arg(f)) return 0;
+  if (f == m->zero) {
+    bdd_warning("bdd_satisfy: argument is false");
+    return f;
+  }
+  return bdd_protected(m, satisfy_frame, &f);
+}
+
+bdd bdd_satisfy_support(bdd_manager m, bdd f) {
+  if (!bdd_check_arg(f)) return 0;
+  if (f == m->zero) {
+    bdd_warning("bdd_satisfy_support: argument is false");
+    return f;
+  }
+  const bdd_assoc_* a = m->current_assoc;
+  std::uint16_t* ids = static_cast<std::uint16_t*>(
+      mem_get_block(static_cast<std::size_t>(m->var_count + 1) * sizeof(std::uint16_t)));
+  int count = 0;
+  for (int i = 0; i <= a->last_index && i < m->var_count; ++i) {
+    std::uint16_t id = m->id_of_index[i];
+    if (a->values[id] != 0) ids[count++] = id;
+  }
+  SupportCube s{f, ids, count};
+  bdd r = bdd_protected(m, support_frame, &s);
+  mem_free_block(ids);
+  return r;
+}
