@@ -118,12 +118,19 @@ int bdd_unfree(bdd_manager m, bdd f);
 // False if any of the n handles is null; fatal if one has no external reference.
 int bdd_check_arguments(int n, ...);
 int bdd_check_array(const bdd* null_terminated);
+// A full collection of the nodes no reference reaches.
 void bdd_gc(bdd_manager m);
+// Sets the node count at which operations are abandoned (0 or less: none);
+// returns the previous limit.
 long bdd_node_limit(bdd_manager m, long limit);
 // Returns the overflow flag and clears it.
 int bdd_overflow(bdd_manager m);
+// Called as fn(m, arg) after an operation is abandoned for the node limit.
 void bdd_overflow_closure(bdd_manager m, bdd_closure_fn fn, void* arg);
+// While fn is set, the next check abandons the running operation, then calls fn(m, arg).
 void bdd_abort_closure(bdd_manager m, bdd_closure_fn fn, void* arg);
+// Rebuilds the external counts: 0 everywhere, then the permanent nodes and the
+// associations' references.
 void bdd_clear_refs(bdd_manager m);
 void bdd_stats(bdd_manager m, std::FILE* out);
 void bdd_warning(const char* text);
@@ -142,23 +149,43 @@ int bdd_assoc(bdd_manager m, int assoc);
 void bdd_temp_assoc(bdd_manager m, const bdd* pairs);
 
 // ---- Derived operations ----
+// One cube (product of literals) implying f, then-branches first.
 bdd bdd_satisfy(bdd_manager m, bdd f);
+// 1 if f depends on the variable of var, else 0.
 int bdd_depends_on(bdd_manager m, bdd f, bdd var);
+// A function equal to f wherever c holds, usually smaller; zero when c is zero.
 bdd bdd_reduce(bdd_manager m, bdd f, bdd c);
+// Generalised cofactor of f by c.
 bdd bdd_cofactor(bdd_manager m, bdd f, bdd c);
+// f with the variable var replaced by g (a constant g restricts f).
 bdd bdd_compose(bdd_manager m, bdd f, bdd var, bdd g);
+// f with every variable replaced by its entry in the current association.
 bdd bdd_substitute(bdd_manager m, bdd f);
+// zero when f and g have no common satisfying assignment, else a non-zero
+// function implying both.
 bdd bdd_intersects(bdd_manager m, bdd f, bdd g);
+// bdd_intersects(f, not g): zero exactly when f implies g.
 bdd bdd_implies(bdd_manager m, bdd f, bdd g);
+// Like bdd_satisfy, naming every variable of the current association too
+// (negatively when f leaves it free).
 bdd bdd_satisfy_support(bdd_manager m, bdd f);
+// Fraction of all assignments satisfying f.
 double bdd_satisfying_fraction(bdd_manager m, bdd f);
-// Fills `out` with the positive literals f depends on, then a null entry.
+// Fills `out` (room for bdd_vars + 1 handles) with the positive literals f
+// depends on, in depth-first then-first order, then a null entry.
 void bdd_support(bdd_manager m, bdd f, bdd* out);
+// Per-node counters in the temps byte of inner nodes, for callers' own walks;
+// every counter must be cleared before the next operation. The last two return
+// the type of f.
 int bdd_marks_cpt(bdd_manager m, bdd f);
 int bdd_marks_incrementation(bdd_manager m, bdd f);
 int bdd_clear_mark(bdd_manager m, bdd f);
+// Nested if / else if / endif text of f; nodes met twice are numbered and
+// later written as "subformula N".
 void bdd_print_bdd(bdd_manager m, bdd f, bdd_var_name_fn var_name,
                    bdd_terminal_name_fn terminal_name, void* arg, std::FILE* out);
 
-// ---- Reordering hook (methods come later) ----
+// ---- Reordering hook ----
+// Sets the method the check calls when collections leave the live size high
+// (null: dynamic reordering off).
 void bdd_dynamic_reordering(bdd_manager m, bdd_reorder_fn method);
