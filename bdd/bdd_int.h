@@ -49,7 +49,13 @@
 // step recursion with longjmp: code 1 abort, 2 overflow, 3 reordered. The
 // frame then runs bdd_cleanup (every temps byte to 0, collection, new gc
 // limit, closure), and returns null (1, 2) or restarts the step (3). Step
-// functions therefore hold nothing that needs a destructor.
+// functions therefore hold nothing that needs a destructor. A check run
+// outside any frame (a direct bdd_find_terminal, say) collects and sets the
+// overflow flag but abandons nothing. Dynamic reordering: when a collection
+// leaves more than two thirds of the old limit, a frame is running that still
+// allows it and a reorder function is set, the check calls bdd_run_reorder and
+// restarts the operation (code 3); an operation whose reordering saved less
+// than a quarter while its own growth is large stops reordering.
 #pragma once
 
 #include <csetjmp>
