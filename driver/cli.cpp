@@ -35,7 +35,9 @@ void print_help() {
             << std::endl;
 }
 
-void print_version() { std::cout << "tessaro : version  " << kVersion << std::endl; }
+void print_version() {
+  std::cout << "tessaro : version  " << kVersion << std::endl;
+}
 
 int usage_error() {
   std::cerr << "missing input filename in parameter !" << std::endl

@@ -1,3 +1,5 @@
 #include "driver/cli.h"
 
-int main(int argc, char** argv) { return tessaro_main(argc, argv); }
+int main(int argc, char** argv) {
+  return tessaro_main(argc, argv);
+}

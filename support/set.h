@@ -30,7 +30,8 @@ class set {
   // Inserts `value` in order; a value already present is ignored.
   void add(T value) {
     cell** link = &head_;
-    while (*link && (*link)->value < value) link = &(*link)->next;
+    while (*link && (*link)->value < value)
+      link = &(*link)->next;
     if (*link && (*link)->value == value) return;
     *link = new cell{value, *link};
     ++count_;
@@ -38,7 +39,8 @@ class set {
   // Removes `value` when present.
   void sup(T value) {
     cell** link = &head_;
-    while (*link && (*link)->value < value) link = &(*link)->next;
+    while (*link && (*link)->value < value)
+      link = &(*link)->next;
     if (!*link || (*link)->value != value) return;
     cell* dead = *link;
     *link = dead->next;

@@ -43,8 +43,7 @@ const char* const kUsage =
     "   OU tessaro -h\n"
     "\n";
 
-const char* const kModelM =
-    ".model m\n.inputs a\n.outputs y\n.names a y\n0 1\n.end\n";
+const char* const kModelM = ".model m\n.inputs a\n.outputs y\n.names a y\n0 1\n.end\n";
 
 const char* const kTraceM =
     "6 --> m\n"

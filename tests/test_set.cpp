@@ -22,7 +22,8 @@ static std::string text(const set_l& s) {
 TEST(Set, KeepsAscendingOrderWithoutDuplicates) {
   set_l s;
   EXPECT_EQ(text(s), "{}");
-  for (long v : {5, 1, 9, 5, 3, 1, -2}) s.add(v);
+  for (long v : {5, 1, 9, 5, 3, 1, -2})
+    s.add(v);
   EXPECT_EQ(text(s), "{-2, 1, 3, 5, 9}");
   EXPECT_EQ(s.card(), 5);
   s.sup(5);
@@ -37,7 +38,8 @@ TEST(Set, KeepsAscendingOrderWithoutDuplicates) {
 
 TEST(Set, NthElementCountsFromOneAndGivesZeroPastTheEnd) {
   set_l s;
-  for (long v : {30, 10, 20}) s.add(v);
+  for (long v : {30, 10, 20})
+    s.add(v);
   EXPECT_EQ(s.item_ident(1), 10);
   EXPECT_EQ(s.item_ident(3), 30);
   EXPECT_EQ(s.item_ident(4), 0);
@@ -73,15 +75,18 @@ TEST(Set, AgreesWithSortedReferenceOnRandomOperations) {
   }
   ASSERT_EQ(s.card(), static_cast<long>(ref.size()));
   long i = 1;
-  for (long v : ref) EXPECT_EQ(s.item_ident(i++), v);
+  for (long v : ref)
+    EXPECT_EQ(s.item_ident(i++), v);
 }
 
 TEST(ScanSet, WalksInAscendingOrder) {
   set_l s;
-  for (long v : {3, 1, 2}) s.add(v);
+  for (long v : {3, 1, 2})
+    s.add(v);
   scanset<long> c(s);
   std::string seen;
-  for (c.first_item(); !c.last_item(); c.next_item()) seen += std::to_string(c.item());
+  for (c.first_item(); !c.last_item(); c.next_item())
+    seen += std::to_string(c.item());
   EXPECT_EQ(seen, "123");
 }
 

@@ -29,8 +29,12 @@ TempDir::~TempDir() {
 void TempDir::write(const std::string& name, const std::string& text) const {
   write_file(file(name), text);
 }
-std::string TempDir::read(const std::string& name) const { return read_file(file(name)); }
-bool TempDir::exists(const std::string& name) const { return file_exists(file(name)); }
+std::string TempDir::read(const std::string& name) const {
+  return read_file(file(name));
+}
+bool TempDir::exists(const std::string& name) const {
+  return file_exists(file(name));
+}
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -54,7 +58,8 @@ static std::string slurp_fd(int fd) {
   char buf[65536];
   ::lseek(fd, 0, SEEK_SET);
   ssize_t n;
-  while ((n = ::read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(n));
+  while ((n = ::read(fd, buf, sizeof buf)) > 0)
+    s.append(buf, static_cast<size_t>(n));
   return s;
 }
 
@@ -73,7 +78,8 @@ RunResult run(const std::string& dir, const std::string& program,
     ::dup2(fileno(err), 2);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : args)
+      argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     ::execv(program.c_str(), argv.data());
     _exit(127);
