@@ -407,10 +407,12 @@ class BddProperty : public ::testing::Test {
   // the constant and the variables, then ends the engine.
   void retire(Engine& e) {
     if (e.m == nullptr) return;
+    EXPECT_EQ(bdd_debug_check(e.m), 0);
     for (bdd f : e.held)
       bdd_free(e.m, f);
     e.held.clear();
     bdd_gc(e.m);
+    EXPECT_EQ(bdd_debug_check(e.m), 0);
     EXPECT_EQ(bdd_total_size(e.m), 1 + static_cast<long>(e.vars.size()))
         << "nodes left after every reference was given back";
     bdd_quit(e.m);
@@ -753,6 +755,9 @@ TEST_F(BddProperty, ReduceAndCofactorAgreeWithTheFunctionOnTheCareSet) {
     bdd by_lit = hold(e, bdd_cofactor(e.m, f.f, lit));
     EXPECT_EQ(table(e.m, by_lit), restrict_table(f.t, v, lit == e.vars[v]))
         << "cofactor by literal " << lit << "\n f = " << hex(f.t, kTableVars);
+    if (i % 10 == 0) {
+      ASSERT_EQ(bdd_debug_check(e.m), 0);
+    }
   }
   bdd xy = hold(e, bdd_and(e.m, e.vars[0], e.vars[1]));
   EXPECT_EQ(hold(e, bdd_reduce(e.m, xy, e.vars[0])), e.vars[1]);
@@ -870,6 +875,8 @@ TEST_F(BddProperty, DependenceSupportAndFractionMatchTheTable) {
     EXPECT_DOUBLE_EQ(bdd_satisfying_fraction(e.m, f.f),
                      static_cast<double>(f.t.count()) / static_cast<double>(f.t.size()))
         << "f = " << hex(f.t, kTableVars);
+    // The dependency and support walks mark nodes; no mark may survive them.
+    ASSERT_EQ(bdd_debug_check(e.m), 0) << "f = " << hex(f.t, kTableVars);
   }
   EXPECT_EQ(bdd_depends_on(e.m, bdd_one(e.m), e.vars[0]), 0);
   EXPECT_EQ(bdd_depends_on(e.m, 0, e.vars[0]), 0);
