@@ -19,7 +19,7 @@ awk '
   /"time_unit":/  { unit = value($0) }
   /"nodes":/      { nodes = value($0) }
   /"total":/      { total = value($0) }
-  /"solutions":/  { sol = value($0) }
+  /"solutions":/  { sol = sprintf("%d", value($0)) }
   /^ *}/ && name != "" {
     printf "%-22s %11.3f %-2s %12d %12d %10s\n", name, t, unit, nodes, total, sol
     name = ""
