@@ -5,11 +5,6 @@
 
 namespace {
 
-inline bdd with_temp(bdd f) {
-  bdd_temp_inc(f);
-  return f;
-}
-
 struct Compose {
   bdd f, g;
   int var_id;
@@ -20,7 +15,7 @@ struct Compose {
 bdd compose_step(bdd_manager m, bdd f, bdd g, const Compose* k) {
   const bdd_* fn = bdd_node(f);
   const unsigned fi = bdd_node_index(m, fn);
-  if (k->var_index < fi) return with_temp(f);
+  if (k->var_index < fi) return bdd_with_temp(f);
   const bdd neg = f & 1u;
   f ^= neg;
   bdd r;
@@ -30,7 +25,7 @@ bdd compose_step(bdd_manager m, bdd f, bdd g, const Compose* k) {
   const bdd_* gn = bdd_node(g);
   if (gn->id == 0) {
     if (fi == k->var_index) {
-      r = with_temp(g == m->one ? fn->then_ : fn->else_);
+      r = bdd_with_temp(g == m->one ? fn->then_ : fn->else_);
     } else {
       bdd r1 = compose_step(m, fn->then_, g, k);
       bdd r0 = compose_step(m, fn->else_, g, k);
@@ -73,7 +68,7 @@ struct Substitute {
 
 bdd substitute_step(bdd_manager m, bdd f, const Substitute* s) {
   const bdd_* fn = bdd_node(f);
-  if (static_cast<int>(bdd_node_index(m, fn)) > s->assoc->last_index) return with_temp(f);
+  if (static_cast<int>(bdd_node_index(m, fn)) > s->assoc->last_index) return bdd_with_temp(f);
   const bdd neg = f & 1u;
   f ^= neg;
   const bdd one = m->one;

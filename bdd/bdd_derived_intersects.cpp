@@ -6,27 +6,11 @@
 
 namespace {
 
-inline bdd with_temp(bdd f) {
-  bdd_temp_inc(f);
-  return f;
-}
-
-inline void split(bdd f, int id, bdd* f1, bdd* f0) {
-  const bdd_* n = bdd_node(f);
-  if (n->id == id) {
-    *f1 = n->then_ ^ (f & 1u);
-    *f0 = n->else_ ^ (f & 1u);
-  } else {
-    *f1 = f;
-    *f0 = f;
-  }
-}
-
 bdd intersects_step(bdd_manager m, bdd f, bdd g) {
   const bdd zero = m->zero;
-  if (bdd_is_terminal(f)) return f == zero ? zero : with_temp(g);
-  if (bdd_is_terminal(g)) return g == zero ? zero : with_temp(f);
-  if (bdd_same_node(f, g)) return f != g ? zero : with_temp(f);
+  if (bdd_is_terminal(f)) return f == zero ? zero : bdd_with_temp(g);
+  if (bdd_is_terminal(g)) return g == zero ? zero : bdd_with_temp(f);
+  if (bdd_same_node(f, g)) return f != g ? zero : bdd_with_temp(f);
   if (f > g) std::swap(f, g);
   bdd r;
   if (bdd_cache_lookup31(m, kCacheTagIte, f, g, zero, &r)) return r;
@@ -34,8 +18,8 @@ bdd intersects_step(bdd_manager m, bdd f, bdd g) {
   const bdd_* gn = bdd_node(g);
   const int top = bdd_node_index(m, fn) < bdd_node_index(m, gn) ? fn->id : gn->id;
   bdd f1, f0, g1, g0;
-  split(f, top, &f1, &f0);
-  split(g, top, &g1, &g0);
+  bdd_split(f, top, &f1, &f0);
+  bdd_split(g, top, &g1, &g0);
   bdd r1 = intersects_step(m, f1, g1);
   if (r1 != zero) return bdd_find(m, top, r1, zero);
   bdd r0 = intersects_step(m, f0, g0);

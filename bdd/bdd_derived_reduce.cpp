@@ -5,11 +5,6 @@
 
 namespace {
 
-inline bdd with_temp(bdd f) {
-  bdd_temp_inc(f);
-  return f;
-}
-
 // Combines the halves of a split on variable id; a null half takes the other.
 inline bdd join(bdd_manager m, int id, bdd r1, bdd r0) {
   if (r1 == 0) return r0;
@@ -17,21 +12,9 @@ inline bdd join(bdd_manager m, int id, bdd r1, bdd r0) {
   return bdd_find(m, id, r1, r0);
 }
 
-// Cofactors of f for variable id: the children when f's node is labelled id.
-inline void split(bdd f, int id, bdd* f1, bdd* f0) {
-  const bdd_* n = bdd_node(f);
-  if (n->id == id) {
-    *f1 = n->then_ ^ (f & 1u);
-    *f0 = n->else_ ^ (f & 1u);
-  } else {
-    *f1 = f;
-    *f0 = f;
-  }
-}
-
 bdd reduce_step(bdd_manager m, bdd f, bdd c) {
-  if (bdd_is_terminal(c)) return c == m->zero ? 0 : with_temp(f);
-  if (bdd_is_terminal(f)) return with_temp(f);
+  if (bdd_is_terminal(c)) return c == m->zero ? 0 : bdd_with_temp(f);
+  if (bdd_is_terminal(f)) return bdd_with_temp(f);
   bdd r;
   if (bdd_cache_lookup31(m, kCacheTagTwo, kOpReduce, f, c, &r)) return r;
   const bdd_* fn = bdd_node(f);
@@ -49,8 +32,8 @@ bdd reduce_step(bdd_manager m, bdd f, bdd c) {
   }
   const int top = fn->id;
   bdd f1, f0, c1, c0;
-  split(f, top, &f1, &f0);
-  split(c, top, &c1, &c0);
+  bdd_split(f, top, &f1, &f0);
+  bdd_split(c, top, &c1, &c0);
   bdd r1 = reduce_step(m, f1, c1);
   bdd r0 = reduce_step(m, f0, c0);
   r = join(m, top, r1, r0);
@@ -59,16 +42,16 @@ bdd reduce_step(bdd_manager m, bdd f, bdd c) {
 }
 
 bdd cofactor_step(bdd_manager m, bdd f, bdd c) {
-  if (bdd_is_terminal(c)) return c == m->zero ? 0 : with_temp(f);
-  if (bdd_is_terminal(f)) return with_temp(f);
+  if (bdd_is_terminal(c)) return c == m->zero ? 0 : bdd_with_temp(f);
+  if (bdd_is_terminal(f)) return bdd_with_temp(f);
   bdd r;
   if (bdd_cache_lookup31(m, kCacheTagTwo, kOpCofactor, f, c, &r)) return r;
   const bdd_* fn = bdd_node(f);
   const bdd_* cn = bdd_node(c);
   const int top = bdd_node_index(m, fn) < bdd_node_index(m, cn) ? fn->id : cn->id;
   bdd f1, f0, c1, c0;
-  split(f, top, &f1, &f0);
-  split(c, top, &c1, &c0);
+  bdd_split(f, top, &f1, &f0);
+  bdd_split(c, top, &c1, &c0);
   bdd r1 = cofactor_step(m, f1, c1);
   bdd r0 = cofactor_step(m, f0, c0);
   r = join(m, top, r1, r0);

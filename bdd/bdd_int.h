@@ -334,6 +334,23 @@ inline void bdd_temp_dec(bdd f) {
   bdd_* n = bdd_node(f);
   if (n->refs != kPermanent) --n->temps;
 }
+// f with one more temporary reference, as a step function returns it.
+inline bdd bdd_with_temp(bdd f) {
+  bdd_temp_inc(f);
+  return f;
+}
+// Cofactors of f for variable id: the children (with f's complement bit) when
+// f's node is labelled id, else f itself for both.
+inline void bdd_split(bdd f, int id, bdd* f1, bdd* f0) {
+  const bdd_* n = bdd_node(f);
+  if (n->id == id) {
+    *f1 = n->then_ ^ (f & 1u);
+    *f0 = n->else_ ^ (f & 1u);
+  } else {
+    *f1 = f;
+    *f0 = f;
+  }
+}
 inline void bdd_ext_inc_node(bdd_* n) {
   if (n->refs <= 253) {
     ++n->refs;

@@ -12,24 +12,6 @@ inline int top_id2(bdd_manager m, const bdd_* fn, const bdd_* gn) {
   return bdd_node_index(m, fn) < bdd_node_index(m, gn) ? fn->id : gn->id;
 }
 
-// Cofactors of f for variable id: the children when f's node is labelled id.
-inline void split(bdd f, int id, bdd* f1, bdd* f0) {
-  const bdd_* n = bdd_node(f);
-  if (n->id == id) {
-    bdd c = f & 1u;
-    *f1 = n->then_ ^ c;
-    *f0 = n->else_ ^ c;
-  } else {
-    *f1 = f;
-    *f0 = f;
-  }
-}
-
-inline bdd with_temp(bdd f) {
-  bdd_temp_inc(f);
-  return f;
-}
-
 struct Ite3 {
   bdd f, g, h;
 };
@@ -54,7 +36,7 @@ inline bdd negate(bdd f) {
 bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
   const bdd one = m->one;
   const bdd zero = m->zero;
-  if (bdd_is_terminal(f)) return with_temp(f == one ? g : h);
+  if (bdd_is_terminal(f)) return bdd_with_temp(f == one ? g : h);
   if (bdd_same_node(g, f)) g = g == f ? one : zero;
   if (bdd_same_node(h, f)) h = h == f ? zero : one;
   const bool g_terminal = bdd_is_terminal(g);
@@ -64,13 +46,13 @@ bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
       if (g == zero) return bdd_and_step(m, f ^ 1u, h);
       return bdd_and_step(m, f ^ 1u, h ^ 1u) ^ 1u;
     }
-    if (g == h) return with_temp(g);
+    if (g == h) return bdd_with_temp(g);
     bdd_temp_inc(f);
     return g == one ? f : f ^ 1u;
   }
   if (bdd_same_node(h, g)) {
     if (h != g) return bdd_xnor_step(m, f, g);
-    return with_temp(g);
+    return bdd_with_temp(g);
   }
   if (h_terminal) {
     if (h == zero) return bdd_and_step(m, f, g);
@@ -99,9 +81,9 @@ bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
     }
     if (bdd_node_index(m, hn) < top_index) top = hn->id;
     bdd f1, f0, g1, g0, h1, h0;
-    split(f, top, &f1, &f0);
-    split(g, top, &g1, &g0);
-    split(h, top, &h1, &h0);
+    bdd_split(f, top, &f1, &f0);
+    bdd_split(g, top, &g1, &g0);
+    bdd_split(h, top, &h1, &h0);
     bdd r1 = bdd_ite_step(m, f1, g1, h1);
     bdd r0 = bdd_ite_step(m, f0, g0, h0);
     r = bdd_find(m, top, r1, r0);
@@ -112,16 +94,16 @@ bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
 
 bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
   const bdd zero = m->zero;
-  if (bdd_is_terminal(f)) return f == zero ? zero : with_temp(g);
-  if (bdd_is_terminal(g)) return g == zero ? zero : with_temp(f);
-  if (bdd_same_node(f, g)) return f != g ? zero : with_temp(f);
+  if (bdd_is_terminal(f)) return f == zero ? zero : bdd_with_temp(g);
+  if (bdd_is_terminal(g)) return g == zero ? zero : bdd_with_temp(f);
+  if (bdd_same_node(f, g)) return f != g ? zero : bdd_with_temp(f);
   if (f > g) std::swap(f, g);
   bdd r;
   if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, zero, &r)) {
     int top = top_id2(m, bdd_node(f), bdd_node(g));
     bdd f1, f0, g1, g0;
-    split(f, top, &f1, &f0);
-    split(g, top, &g1, &g0);
+    bdd_split(f, top, &f1, &f0);
+    bdd_split(g, top, &g1, &g0);
     bdd r1 = bdd_and_step(m, f1, g1);
     bdd r0 = bdd_and_step(m, f0, g0);
     r = bdd_find(m, top, r1, r0);
@@ -151,8 +133,8 @@ bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
   if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, g ^ 1u, &r)) {
     int top = top_id2(m, bdd_node(f), bdd_node(g));
     bdd f1, f0, g1, g0;
-    split(f, top, &f1, &f0);
-    split(g, top, &g1, &g0);
+    bdd_split(f, top, &f1, &f0);
+    bdd_split(g, top, &g1, &g0);
     bdd r1 = bdd_xnor_step(m, f1, g1);
     bdd r0 = bdd_xnor_step(m, f0, g0);
     r = bdd_find(m, top, r1, r0);
