@@ -66,6 +66,21 @@ class BddTest : public ::testing::Test {
     return r;
   }
 
+  // Function of the first n variables with the given truth table (bit a = value at a),
+  // with its reference.
+  bdd from_table(std::uint64_t bits, int n) {
+    bdd r = bdd_identity(m, bdd_zero(m));
+    for (std::uint64_t a = 0; a < (std::uint64_t{1} << n); ++a) {
+      if (((bits >> a) & 1u) == 0) continue;
+      bdd t = minterm(a, n);
+      bdd next = bdd_or(m, r, t);
+      bdd_free(m, r);
+      bdd_free(m, t);
+      r = next;
+    }
+    return r;
+  }
+
   // Counts nodes whose temps byte is not zero (must be none between operations).
   long nonzero_temps() {
     long count = 0;

@@ -13,19 +13,6 @@ namespace {
 
 class BddIte : public BddTest {
  protected:
-  // Function of the first n variables with the given truth table (bit a = value at a).
-  bdd from_table(std::uint32_t bits, int n) {
-    bdd r = bdd_identity(m, bdd_zero(m));
-    for (std::uint32_t a = 0; a < (1u << n); ++a) {
-      if (((bits >> a) & 1u) == 0) continue;
-      bdd t = minterm(a, n);
-      bdd next = bdd_or(m, r, t);
-      bdd_free(m, r);
-      bdd_free(m, t);
-      r = next;
-    }
-    return r;
-  }
   std::uint32_t bits_of(bdd f, int n) {
     std::uint32_t bits = 0;
     for (std::uint32_t a = 0; a < (1u << n); ++a)

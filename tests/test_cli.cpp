@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/blif_samples.h"
 #include "tests/test_util.h"
 
 using testutil::run_tessaro;
@@ -43,35 +44,6 @@ const char* const kUsage =
     "   OU tessaro -h\n"
     "\n";
 
-const char* const kModelM = ".model m\n.inputs a\n.outputs y\n.names a y\n0 1\n.end\n";
-
-const char* const kTraceM =
-    "6 --> m\n"
-    "19 --> nom circuit\n"
-    "2 --> definition nom declaration\n"
-    "6 --> a\n"
-    "5 --> creation liste ident\n"
-    "3,2 --> definition liste inputs\n"
-    "6 --> y\n"
-    "5 --> creation liste ident\n"
-    "4,2 --> definition liste output\n"
-    "7 --> equation booleenne gen seule\n"
-    "6 --> a\n"
-    "5 --> creation liste ident\n"
-    "6 --> y\n"
-    "5,2 --> ajout ident liste\n"
-    "11 --> def declaration bool\n"
-    "18 --> operateur ``0 logique''\n"
-    "17 -->  liste de var a 1 element\n"
-    "18,2 --> operateur ``1 logique''\n"
-    "17,2 -->  add var liste\n"
-    "16 --> produit\n"
-    "15 --> premier produit\n"
-    "10 --> def equation bool\n"
-    "8 --> equation boolenne\n"
-    "7,2 --> ajout equation gen liste\n"
-    "1 --> definition finale\n";
-
 }  // namespace
 
 TEST(CliArguments, HelpIgnoresFurtherArguments) {
@@ -106,14 +78,14 @@ TEST(CliArguments, ShortCommandLinesGiveTheUsageErrorAndOpenNothing) {
 
 TEST(CliRun, ParsesBothFilesAndTracesThemInOrderIntoTheLog) {
   TempDir d;
-  d.write("a.blif", kModelM);
+  d.write("a.blif", kExample);
   d.write("b.blif", ".model n\n.end\n");
   auto r = run_tessaro(d.path(), {"a", "b", "ignored"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(d.read("a_b.log"),
-            std::string(kTraceM) +
+            std::string(kExampleTrace) +
                 "6 --> n\n19 --> nom circuit\n2 --> definition nom declaration\n"
                 "3 --> definition liste inputs vide\n4 --> definition liste output vide\n"
                 "7 --> equation booleenne gen seule\n1 --> definition finale\n");
@@ -122,28 +94,28 @@ TEST(CliRun, ParsesBothFilesAndTracesThemInOrderIntoTheLog) {
 
 TEST(CliRun, SameFileTwice) {
   TempDir d;
-  d.write("a.blif", kModelM);
+  d.write("a.blif", kExample);
   auto r = run_tessaro(d.path(), {"a", "a"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "parsing of a.blif and a.blif\n");
-  EXPECT_EQ(d.read("a_a.log"), std::string(kTraceM) + kTraceM);
+  EXPECT_EQ(d.read("a_a.log"), std::string(kExampleTrace) + kExampleTrace);
   EXPECT_TRUE(d.exists("a_a.blif"));
 }
 
 TEST(CliRun, BaseNamesAreUsedAsGiven) {
   TempDir d;
-  d.write("a.blif.blif", kModelM);
-  d.write("-h.blif", kModelM);
+  d.write("a.blif.blif", kExample);
+  d.write("-h.blif", kExample);
   auto r = run_tessaro(d.path(), {"a.blif", "-h"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "parsing of a.blif.blif and -h.blif\n");
   EXPECT_TRUE(d.exists("a.blif_-h.blif"));
-  EXPECT_EQ(d.read("a.blif_-h.log"), std::string(kTraceM) + kTraceM);
+  EXPECT_EQ(d.read("a.blif_-h.log"), std::string(kExampleTrace) + kExampleTrace);
 }
 
 TEST(CliRun, MissingInputIsReportedAndFailsButOutputAndLogAreCreatedEmpty) {
   TempDir d;
-  d.write("a.blif", kModelM);
+  d.write("a.blif", kExample);
   d.write("a_b.blif", "old output");
   d.write("a_b.log", "old log");
   auto r = run_tessaro(d.path(), {"a", "b"});
@@ -161,8 +133,8 @@ TEST(CliRun, MissingInputIsReportedAndFailsButOutputAndLogAreCreatedEmpty) {
 
 TEST(CliRun, OutputOrLogThatCannotBeCreatedFailsBeforeParsing) {
   TempDir d;
-  d.write("a.blif", kModelM);
-  d.write("b.blif", kModelM);
+  d.write("a.blif", kExample);
+  d.write("b.blif", kExample);
   ASSERT_EQ(::mkdir(d.file("a_b.blif").c_str(), 0755), 0);
   auto r = run_tessaro(d.path(), {"a", "b"});
   EXPECT_EQ(r.status, 1);
@@ -195,19 +167,19 @@ TEST(CliRun, SyntaxErrorInFirstFileStopsBeforeTheSecond) {
 
 TEST(CliRun, SyntaxErrorInSecondFileAfterTheFirstTrace) {
   TempDir d;
-  d.write("a.blif", kModelM);
+  d.write("a.blif", kExample);
   d.write("b.blif", "");
   auto r = run_tessaro(d.path(), {"a", "b"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
             "syntax error, unexpected $end, expecting TOKEN_model\nparsing error in file b.blif\n");
-  EXPECT_EQ(d.read("a_b.log"), kTraceM);
+  EXPECT_EQ(d.read("a_b.log"), kExampleTrace);
 }
 
 TEST(CliRun, UnmatchedBytesAreEchoedOnStandardOutput) {
   TempDir d;
   d.write("a.blif", ".model m\r\n.inputs a[b] x=y\r\n.end\r\n");
-  d.write("b.blif", kModelM);
+  d.write("b.blif", kExample);
   auto r = run_tessaro(d.path(), {"a", "b"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n\r[]=\r\r");
