@@ -185,3 +185,16 @@ TEST(CliRun, UnmatchedBytesAreEchoedOnStandardOutput) {
   EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n\r[]=\r\r");
   EXPECT_EQ(r.err, "");
 }
+
+TEST(CliRun, CommentOpenAtTheEndOfTheFirstFileRunsIntoTheSecond) {
+  // The scanner keeps its condition across files: the first line of b.blif
+  // still belongs to the comment that a.blif left open.
+  TempDir d;
+  d.write("a.blif", std::string(kExample) + "# no line end after this comment");
+  d.write("b.blif", "this line = part of the comment\n.model n\n.end\n");
+  auto r = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(d.read("a_b.log").substr(sizeof kExampleTrace - 1, 8), "6 --> n\n");
+}
