@@ -471,6 +471,11 @@ TEST_F(BddProperty, ConnectivesFollowTruthTablesAndEqualFunctionsShareAHandle) {
     const Entry b = pool[pick(rng, static_cast<int>(pool.size()))];
     const Entry c = pool[pick(rng, static_cast<int>(pool.size()))];
     bdd r = apply(e.m, op, a.f, b.f, c.f);
+    // No temporary count or mark may outlive a public operation (checked on a
+    // sample of the steps: the full check walks every node and cache slot).
+    if (step % 25 == 0) {
+      ASSERT_EQ(bdd_debug_check(e.m), 0) << "after " << op_name(op);
+    }
     TruthTable expected = apply(op, a.t, b.t, c.t);
     ASSERT_NE(r, 0u);
     ASSERT_EQ(table(e.m, r), expected)
