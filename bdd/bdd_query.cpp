@@ -39,7 +39,7 @@ bdd bdd_else(bdd_manager, bdd f) {
 }
 
 bdd bdd_if(bdd_manager m, bdd f) {
-  if (f == 0) return 0;
+  if (!bdd_check_arg(f)) return 0;
   const bdd_* n = bdd_node(f);
   if (n->id == 0) {
     bdd_warning("bdd_if: argument is a constant");

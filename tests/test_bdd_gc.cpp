@@ -322,6 +322,8 @@ TEST_F(BddGc, ArgumentChecks) {
   EXPECT_BDD_FATAL(bdd_check_arguments(1, f), "bdd_check_arguments: argument has zero references");
   EXPECT_BDD_FATAL(bdd_check_array(list), "bdd_check_arguments: argument has zero references");
   EXPECT_BDD_FATAL(bdd_or(m, x[0], f), "bdd_check_arguments: argument has zero references");
+  EXPECT_BDD_FATAL(bdd_then(m, f), "bdd_check_arguments: argument has zero references");
+  EXPECT_BDD_FATAL(bdd_if(m, f), "bdd_check_arguments: argument has zero references");
   EXPECT_BDD_FATAL(bdd_free(m, f), "bdd_free: attempt to free node with zero references");
 }
 
