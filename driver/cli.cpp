@@ -1,5 +1,6 @@
 #include "driver/cli.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -53,16 +54,22 @@ int usage_error() {
   return 1;
 }
 
+// A directory opens for reading but cannot be read: it counts as not opened.
+bool readable(const std::ifstream& in, const std::string& name) {
+  std::error_code ec;
+  return in.is_open() && !std::filesystem::is_directory(name, ec);
+}
+
 // Reports every file that could not be opened; true when all four are open.
 bool all_open(const std::ifstream& in1, const std::string& in1_name, const std::ifstream& in2,
               const std::string& in2_name, const std::ofstream& out, const std::string& out_name,
               const std::fstream& log, const std::string& log_name) {
   bool ok = true;
-  if (!in1.is_open()) {
+  if (!readable(in1, in1_name)) {
     std::cerr << "cannot open input file " << in1_name << std::endl;
     ok = false;
   }
-  if (!in2.is_open()) {
+  if (!readable(in2, in2_name)) {
     std::cerr << "cannot open input file " << in2_name << std::endl;
     ok = false;
   }

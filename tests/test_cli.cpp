@@ -198,3 +198,14 @@ TEST(CliRun, CommentOpenAtTheEndOfTheFirstFileRunsIntoTheSecond) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(d.read("a_b.log").substr(sizeof kExampleTrace - 1, 8), "6 --> n\n");
 }
+
+TEST(CliRun, DirectoryGivenAsInputIsReportedLikeAMissingFile) {
+  TempDir d;
+  d.write("a.blif", kExample);
+  ASSERT_EQ(::mkdir(d.file("dir.blif").c_str(), 0755), 0);
+  auto r = run_tessaro(d.path(), {"a", "dir"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "parsing of a.blif and dir.blif\n");
+  EXPECT_EQ(r.err, "cannot open input file dir.blif\n");
+  EXPECT_EQ(d.read("a_dir.log"), "");
+}
