@@ -10,8 +10,8 @@
 namespace tessaro {
 
 // 1-based position of the first element equal to `value`, or 0.
-template <class T>
-long item_where(const std::list<T>& list, const T& value) {
+template <class T, class U>
+long item_where(const std::list<T>& list, const U& value) {
   long pos = 1;
   for (const T& item : list) {
     if (item == value) return pos;
@@ -20,8 +20,8 @@ long item_where(const std::list<T>& list, const T& value) {
   return 0;
 }
 
-template <class T>
-bool item_in(const std::list<T>& list, const T& value) {
+template <class T, class U>
+bool item_in(const std::list<T>& list, const U& value) {
   return item_where(list, value) != 0;
 }
 

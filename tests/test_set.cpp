@@ -116,6 +116,8 @@ TEST(ListHelpers, PositionMembershipArrayAndPrinter) {
   EXPECT_EQ(tessaro::item_where(l, std::string("z")), 0);
   EXPECT_TRUE(tessaro::item_in(l, std::string("b")));
   EXPECT_FALSE(tessaro::item_in(l, std::string("c")));
+  EXPECT_EQ(tessaro::item_where(l, "b"), 2);
+  EXPECT_TRUE(tessaro::item_in(l, "a"));
   auto arr = tessaro::array_convert(l);
   ASSERT_EQ(arr.size(), 3u);
   EXPECT_EQ(arr[2], "a");
