@@ -14,9 +14,7 @@ bdd intersects_step(bdd_manager m, bdd f, bdd g) {
   if (f > g) std::swap(f, g);
   bdd r;
   if (bdd_cache_lookup31(m, kCacheTagIte, f, g, zero, &r)) return r;
-  const bdd_* fn = bdd_node(f);
-  const bdd_* gn = bdd_node(g);
-  const int top = bdd_node_index(m, fn) < bdd_node_index(m, gn) ? fn->id : gn->id;
+  const int top = bdd_top_id2(m, bdd_node(f), bdd_node(g));
   bdd f1, f0, g1, g0;
   bdd_split(f, top, &f1, &f0);
   bdd_split(g, top, &g1, &g0);

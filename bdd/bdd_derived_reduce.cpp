@@ -46,9 +46,7 @@ bdd cofactor_step(bdd_manager m, bdd f, bdd c) {
   if (bdd_is_terminal(f)) return bdd_with_temp(f);
   bdd r;
   if (bdd_cache_lookup31(m, kCacheTagTwo, kOpCofactor, f, c, &r)) return r;
-  const bdd_* fn = bdd_node(f);
-  const bdd_* cn = bdd_node(c);
-  const int top = bdd_node_index(m, fn) < bdd_node_index(m, cn) ? fn->id : cn->id;
+  const int top = bdd_top_id2(m, bdd_node(f), bdd_node(c));
   bdd f1, f0, c1, c0;
   bdd_split(f, top, &f1, &f0);
   bdd_split(c, top, &c1, &c0);

@@ -334,6 +334,10 @@ inline void bdd_temp_dec(bdd f) {
   bdd_* n = bdd_node(f);
   if (n->refs != kPermanent) --n->temps;
 }
+// Top variable id of two non-terminal operands: f's when its index is below g's.
+inline int bdd_top_id2(bdd_manager m, const bdd_* fn, const bdd_* gn) {
+  return bdd_node_index(m, fn) < bdd_node_index(m, gn) ? fn->id : gn->id;
+}
 // f with one more temporary reference, as a step function returns it.
 inline bdd bdd_with_temp(bdd f) {
   bdd_temp_inc(f);

@@ -7,11 +7,6 @@
 
 namespace {
 
-// Top variable id of two non-terminal operands: f's when its index is below g's.
-inline int top_id2(bdd_manager m, const bdd_* fn, const bdd_* gn) {
-  return bdd_node_index(m, fn) < bdd_node_index(m, gn) ? fn->id : gn->id;
-}
-
 struct Ite3 {
   bdd f, g, h;
 };
@@ -100,7 +95,7 @@ bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
   if (f > g) std::swap(f, g);
   bdd r;
   if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, zero, &r)) {
-    int top = top_id2(m, bdd_node(f), bdd_node(g));
+    int top = bdd_top_id2(m, bdd_node(f), bdd_node(g));
     bdd f1, f0, g1, g0;
     bdd_split(f, top, &f1, &f0);
     bdd_split(g, top, &g1, &g0);
@@ -131,7 +126,7 @@ bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
   }
   bdd r;
   if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, g ^ 1u, &r)) {
-    int top = top_id2(m, bdd_node(f), bdd_node(g));
+    int top = bdd_top_id2(m, bdd_node(f), bdd_node(g));
     bdd f1, f0, g1, g0;
     bdd_split(f, top, &f1, &f0);
     bdd_split(g, top, &g1, &g0);
