@@ -137,24 +137,35 @@ std::vector<bdd> multiplier(bdd_manager m, const std::vector<bdd>& a, const std:
   return out;
 }
 
+// Operands a and b of n bits with interleaved variables a0 b0 a1 b1 ...
+void interleaved_operands(bdd_manager m, std::size_t n, std::vector<bdd>* a, std::vector<bdd>* b) {
+  for (std::size_t i = 0; i < n; ++i) {
+    a->push_back(bdd_new_var_last(m));
+    b->push_back(bdd_new_var_last(m));
+  }
+}
+
+// Notes the node counts of the outputs (outside the timing), then frees them
+// and ends the engine.
+void finish(benchmark::State& state, bdd_manager m, const std::vector<bdd>& out, long* nodes,
+            long* total) {
+  *total = bdd_total_size(m);
+  state.PauseTiming();
+  *nodes = shared_size(m, out);
+  state.ResumeTiming();
+  for (bdd f : out)
+    bdd_free(m, f);
+  bdd_quit(m);
+}
+
 void BM_Multiplier(benchmark::State& state) {
   const std::size_t n = static_cast<std::size_t>(state.range(0));
   long nodes = 0, total = 0;
   for (auto _ : state) {
     bdd_manager m = bdd_init();
     std::vector<bdd> a, b;
-    for (std::size_t i = 0; i < n; ++i) {
-      a.push_back(bdd_new_var_last(m));
-      b.push_back(bdd_new_var_last(m));
-    }
-    std::vector<bdd> out = multiplier(m, a, b);
-    total = bdd_total_size(m);
-    state.PauseTiming();
-    nodes = shared_size(m, out);
-    state.ResumeTiming();
-    for (bdd f : out)
-      bdd_free(m, f);
-    bdd_quit(m);
+    interleaved_operands(m, n, &a, &b);
+    finish(state, m, multiplier(m, a, b), &nodes, &total);
   }
   state.counters["nodes"] = static_cast<double>(nodes);
   state.counters["total"] = static_cast<double>(total);
@@ -166,10 +177,7 @@ void BM_Adder(benchmark::State& state) {
   for (auto _ : state) {
     bdd_manager m = bdd_init();
     std::vector<bdd> a, b;
-    for (std::size_t i = 0; i < n; ++i) {
-      a.push_back(bdd_new_var_last(m));
-      b.push_back(bdd_new_var_last(m));
-    }
+    interleaved_operands(m, n, &a, &b);
     std::vector<bdd> out;
     bdd carry = bdd_zero(m);
     for (std::size_t i = 0; i < n; ++i) {
@@ -179,13 +187,7 @@ void BM_Adder(benchmark::State& state) {
       carry = s.carry;
     }
     out.push_back(carry);
-    total = bdd_total_size(m);
-    state.PauseTiming();
-    nodes = shared_size(m, out);
-    state.ResumeTiming();
-    for (bdd f : out)
-      bdd_free(m, f);
-    bdd_quit(m);
+    finish(state, m, out, &nodes, &total);
   }
   state.counters["nodes"] = static_cast<double>(nodes);
   state.counters["total"] = static_cast<double>(total);
