@@ -1,0 +1,204 @@
+// Manager layer over one BDD engine instance.
+//
+// A bddpp_manager owns one engine, names every engine variable and keeps the
+// names in variable-order (index) order. It translates between names, indexes
+// (position in the order, 0 on top) and ids (order of creation; the manager
+// counts from 0, the engine from 1). Boolean operations forward to the engine.
+//
+// Reference convention: combining operations return a new reference that the
+// caller releases with Bdd_free. Constants and variables are permanent, so the
+// handles from Bdd_zero, Bdd_one, Bdd_var_by_*, New_var_* are borrowed;
+// releasing one anyway is harmless.
+//
+// The same class turns functions into sums of products (bddpp_sop.cpp,
+// bddpp_tdd.cpp) and prints products, sums and BLIF covers (bddpp_print.cpp).
+#pragma once
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "bdd/bdd.h"
+
+// Size of the product arrays the printers allocate; the prime-implicant search
+// stops the program before it would hold more implicants than this.
+constexpr int kBddppMaxProducts = 50000;
+
+class bddpp_manager {
+ public:
+  bddpp_manager();
+  ~bddpp_manager();
+  bddpp_manager(const bddpp_manager&) = delete;
+  bddpp_manager& operator=(const bddpp_manager&) = delete;
+
+  // ---- Named variables (bddpp_manager.cpp) ----
+  // Each returns the variable of that name, creating it when absent (borrowed).
+  bdd New_var_last(const std::string& name);
+  bdd New_var_before(bdd v, const std::string& name);
+  bdd New_var_after(bdd v, const std::string& name);
+
+  // Null / -1 when no variable has that name.
+  bdd Bdd_var_by_name(const std::string& name) const;
+  long Index_var_by_name(const std::string& name) const;
+  long Id_var_by_name(const std::string& name) const;
+
+  std::string Name_var_by_index(long index) const;
+  std::string Name_var_by_id(long id) const;
+  // Name of f's top variable; "1" / "0" for the constants; fatal otherwise.
+  std::string Name_var_by_bdd(bdd f) const;
+
+  // Gives the variable named old_name the name new_name (warnings on failure).
+  void Rename_var(const std::string& new_name, const std::string& old_name);
+  // Puts "v" in front of every name that begins with "_".
+  void No_begin_underscore_name();
+
+  // ---- Boolean operations and queries (bddpp_ops.cpp) ----
+  bdd Bdd_ite(bdd f, bdd g, bdd h);
+  bdd Bdd_and(bdd f, bdd g);
+  bdd Bdd_nand(bdd f, bdd g);
+  bdd Bdd_or(bdd f, bdd g);
+  bdd Bdd_nor(bdd f, bdd g);
+  bdd Bdd_xor(bdd f, bdd g);
+  bdd Bdd_xnor(bdd f, bdd g);
+  bdd Bdd_eq(bdd f, bdd g);
+  bdd Bdd_implication(bdd f, bdd g);
+  bdd Bdd_not(bdd f);
+  bdd Bdd_dup(bdd f);
+  // f with the variable v replaced by g.
+  bdd Bdd_compose(bdd f, bdd v, bdd g);
+  // f restricted to the care set (agrees with f wherever care holds).
+  bdd Bdd_reduce(bdd f, bdd care);
+  bdd Bdd_then(bdd f);
+  bdd Bdd_else(bdd f);
+  bdd Bdd_if(bdd f);
+  void Bdd_free(bdd f);
+  bdd Bdd_zero() const;
+  bdd Bdd_one() const;
+  bdd Bdd_var_by_index(long index) const;
+  bdd Bdd_var_by_id(long id) const;
+  // Index of f's top variable; -1 for a constant.
+  long Bdd_if_index(bdd f) const;
+  long Index_var_by_bdd(bdd f) const;
+  // Manager id (engine id - 1) of f's top variable.
+  long Bdd_if_id(bdd f) const;
+  long Id_var_by_bdd(bdd f) const;
+  long Nb_bdd_vars() const;
+  // v non-zero: f is the constant one; v zero: f is the constant zero.
+  bool Bdd_is_tautology(bdd f, int v) const;
+  // f is a constant or a single literal.
+  bool Bdd_is_terminal(bdd f) const;
+  bool Bdd_is_var(bdd f) const;
+  // f and g have no common satisfying assignment.
+  bool Bdds_excl(bdd f, bdd g);
+  bool Bdds_exclude(bdd f, bdd g);
+  bool Bdd_equiv(bdd f, bdd g);
+  // f implies g.
+  bool Bdd_imply(bdd f, bdd g);
+  // v one: one; v zero: zero; otherwise f with v quantified away existentially.
+  bdd Bdd_extract(bdd f, bdd v);
+  // f with the variable of index i replaced by the variable of index map[i].
+  bdd Bdd_replace_vars(bdd f, const int* map);
+  bdd Bdd_simplify(bdd f, bdd care);
+  bdd Bdd_simplify2(bdd f, bdd care);
+  void Bdd_gc();
+  long Bdd_total_size() const;
+  void Bdd_stats(std::FILE* out) const;
+  // Dumps the node structure of f with the variables' names.
+  void Print_bdd_structure(std::FILE* out, bdd f);
+
+  // ---- Sums of products (bddpp_sop.cpp, bddpp_tdd.cpp) ----
+  // Method 1 runs Bdd_sop_1, 2 Bdd_sop_2, anything else Bdd_sop_0; writes new
+  // references into out (room for kBddppMaxProducts) and returns their number.
+  int Bdd_sop(bdd f, bdd* out, int method);
+  int Bdd_sop_0(bdd f, bdd* out);
+  int Bdd_sop_1(bdd f, bdd* out);
+  int Bdd_sop_2(bdd f, bdd* out);
+  int Bdd_prime_implicants(bdd f, bdd* out);
+  void Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other, bdd* other);
+  // presence[i] = 1 when f depends on the variable of index i.
+  void Present_variables(bdd f, int* presence);
+  // literals[i]: 1 positive, 0 negative, 2 absent.
+  void Bdd_to_literals(bdd product, int* literals);
+  bdd Literals_to_bdd(const int* literals);
+  // Product of vars[i] (bit i of n set) or its negation; zero when n < 0.
+  bdd Minterm(int n, int count, const bdd* vars);
+  // f restricted to the product of the literals.
+  bdd Bdd_eval(bdd f, const int* literals);
+  // out[n] is '1', '0' or '?' for f under Minterm(n, count, vars).
+  void Truth_table(bdd f, int count, const bdd* vars, char* out);
+
+  // ---- Printers (bddpp_print.cpp) ----
+  std::string Print_product_to_String_pref_suff(const char* and_sep, const char* not_before,
+                                                const char* not_after, bdd product,
+                                                const char* prefix, const char* suffix);
+  std::string Print_product_to_String(const char* and_sep, const char* not_before,
+                                      const char* not_after, bdd product);
+  void Print_product_pref_suff(const char* and_sep, const char* not_before, const char* not_after,
+                               std::ostream& out, bdd product, const char* prefix,
+                               const char* suffix);
+  void Print_product(const char* and_sep, const char* not_before, const char* not_after,
+                     std::ostream& out, bdd product);
+  std::string Print_sop_to_String_pref_suff(const char* or_sep, const char* and_sep,
+                                            const char* not_before, const char* not_after, bdd f,
+                                            const char* prefix, const char* suffix, int method);
+  std::string Print_sop_to_String(const char* or_sep, const char* and_sep, const char* not_before,
+                                  const char* not_after, bdd f, int method);
+  void Print_sop_pref_suff(const char* or_sep, const char* and_sep, const char* not_before,
+                           const char* not_after, std::ostream& out, bdd f, const char* prefix,
+                           const char* suffix, int method);
+  void Print_sop(const char* or_sep, const char* and_sep, const char* not_before,
+                 const char* not_after, std::ostream& out, bdd f, int method);
+  // Writes the cover of the equation var = f.
+  void PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
+                           const char* suffix, const char* head, const char* head_end,
+                           const char* row_sep, const char* last_end, const char* column_sep,
+                           int method);
+  // PLA_print_pref_suff with the BLIF ".names" layout.
+  void BLIF_print(std::ostream& out, bdd var, bdd f, int method);
+
+  // ---- Reordering (bddpp_reorder.cpp) ----
+  // Selects the stable window-3 method as the engine's dynamic reordering
+  // method and reorders once. Names follow their variables.
+  void Bdd_var_reorder();
+
+  // The engine instance, for the engine's users below this layer.
+  bdd_manager engine() const { return internal_man; }
+
+ private:
+  // Records the name of a variable the engine has just created.
+  bdd register_var(bdd var, const std::string& name);
+
+  bdd_manager internal_man;
+  // The name table is kept by manager id, so it stays aligned with the
+  // variables whatever their order: the name at index i is the name of the
+  // id the engine places at index i. The hash map gives lookups by name in
+  // constant time.
+  std::vector<std::string> names_by_id;
+  std::vector<bdd> assoc_by_id;
+  std::unordered_map<std::string, long> id_by_name;
+};
+
+// Ternary decision tree of a function: each inner node splits on its top
+// variable into the positive and negative cofactors and their conjunction.
+class Tdd {
+ public:
+  Tdd(bddpp_manager* man, bdd f);
+  ~Tdd();
+  Tdd(const Tdd&) = delete;
+  Tdd& operator=(const Tdd&) = delete;
+
+  // Collects the implicants along the paths below this node into out, after
+  // the count already there; returns the new count.
+  int Bdd_implicants_loc(bdd cube, int count, bdd* out);
+  // The prime implicants in discovery order; returns their number.
+  int Bdd_prime_implicants(bdd* out);
+
+ private:
+  bddpp_manager* pbddman;
+  bdd node_var = 0;
+  Tdd* positive_son = nullptr;
+  Tdd* negative_son = nullptr;
+  Tdd* dontcare_son = nullptr;
+};

@@ -1,0 +1,144 @@
+// Named equations over BDDs and the table (wood) that holds them.
+//
+// A Bddexpression is one equation: a left member that is a variable of a
+// manager and a right member that is a BDD over the same manager, with the
+// set of variable indexes the right member reads. A Bddexpressionwood holds
+// at most one equation per left-member variable index, owns copies of the
+// equations learnt, and keeps for every variable the set of equations that
+// read it (its upstream links).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "bdd/bdd.h"
+#include "bddpp/bddpp_manager.h"
+#include "support/set.h"
+
+class Bddexpressionwood;
+
+class Bddexpression {
+ public:
+  // Builds the equation var = exp and enters a copy of it into `wood`.
+  Bddexpression(std::string name, Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
+  Bddexpression(std::string name, Bddexpressionwood* wood, bdd var, bdd exp, long early, long late,
+                int usertype);
+  // Same, named after the left member's variable.
+  Bddexpression(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
+  // An empty equation, attached to `wood` or to none.
+  Bddexpression();
+  explicit Bddexpression(Bddexpressionwood* wood);
+  Bddexpression(const Bddexpression& other);
+  Bddexpression& operator=(const Bddexpression& other);
+  ~Bddexpression();
+
+  // Recomputes the dependence set after bringing the wood up to date.
+  void build_normal_dependances();
+  void internal_build_aval_dependances();
+  // Recomputes the dependence set, reports a difference with the stored one,
+  // and returns the recomputed set.
+  tessaro::set<long> set_of_aval_dependances();
+  // Replaces the right member and adds upstream links for defined variables.
+  void setBddExp(bdd exp);
+
+  bdd my_bdd_var() const { return bdd_var; }
+  bdd my_bdd_exp() const { return bdd_exp; }
+  std::string my_name() const { return name; }
+  void setName(std::string n) { name = std::move(n); }
+  bddpp_manager* my_bdd_manager() const;
+  Bddexpressionwood* my_wood() const { return pw; }
+  // Variable index of the left member; -1 for a constant or none.
+  long my_index_var() const;
+  int getUserType() const { return usertype; }
+  void setUserType(int t) { usertype = t; }
+  long getEarlyDate() const { return earliest_date; }
+  long getLateDate() const { return latest_date; }
+  void setLateDate(long d);
+  void setEarlyDate(long d);
+  const tessaro::set<long>& dependances() const { return aval_dependance; }
+
+  // Writes the equation as a BLIF cover (nothing without manager or members).
+  void put_blif(std::ostream& out, int method) const;
+
+  friend std::ostream& operator<<(std::ostream& out, const Bddexpression& e);
+
+ private:
+  void attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
+  void release_members();
+
+  Bddexpressionwood* pw = nullptr;
+  std::string name;
+  bdd bdd_var = 0;
+  bdd bdd_exp = 0;
+  tessaro::set<long> aval_dependance;
+  long latest_date = 0;
+  long earliest_date = 0;
+  int usertype = 0;
+};
+
+class Bddexpressionwood {
+ public:
+  explicit Bddexpressionwood(bddpp_manager* man);
+  ~Bddexpressionwood();
+  Bddexpressionwood(const Bddexpressionwood&) = delete;
+  Bddexpressionwood& operator=(const Bddexpressionwood&) = delete;
+
+  // The manager's New_var_last, then the tables brought up to date.
+  bdd New_var_last(const std::string& name);
+  long Index_new_var_last(const std::string& name);
+  // Brings the tables up to the manager's current variable count.
+  void update_bdd_vars();
+  // Stores a copy of e under its left member's index (rejects null, constant
+  // and already defined left members with a message).
+  void learn_expression(Bddexpression* e);
+  long exp_number() const;
+  // The equation with the n-th smallest defined index (0-based), or null.
+  Bddexpression* exp(int n) const;
+  // The equation whose left member has index i, or null.
+  Bddexpression* exp_at(long i) const;
+  Bddexpression** Exp_table() { return exp_table.data(); }
+  long Nb_bdd_vars() const { return nb_var_bdd; }
+  long Nb_level() const { return nb_level; }
+  void raise_level(long date);
+  bddpp_manager* my_bdd_manager() const { return man; }
+  void add_amont_dependance(long i, long k);
+  const tessaro::set<long>& amont_dependances(long i) const { return amont_dep_table[i]; }
+  const tessaro::set<long>& defined_indexes() const { return ens_exp; }
+
+  // Forwards to the manager.
+  bdd Bdd_and(bdd f, bdd g) { return man->Bdd_and(f, g); }
+  bdd Bdd_not(bdd f) { return man->Bdd_not(f); }
+  bdd Bdd_dup(bdd f) { return man->Bdd_dup(f); }
+  void Bdd_free(bdd f) { man->Bdd_free(f); }
+  bdd Bdd_one() const { return man->Bdd_one(); }
+  bdd Bdd_then(bdd f) { return man->Bdd_then(f); }
+  bdd Bdd_else(bdd f) { return man->Bdd_else(f); }
+  bdd Bdd_if(bdd f) { return man->Bdd_if(f); }
+  long Bdd_if_index(bdd f) const { return man->Bdd_if_index(f); }
+  bdd Bdd_compose(bdd f, bdd v, bdd g) { return man->Bdd_compose(f, v, g); }
+  bool Bdd_is_tautology(bdd f, int v) const { return man->Bdd_is_tautology(f, v); }
+  bdd Bdd_var_by_index(long i) const { return man->Bdd_var_by_index(i); }
+  bdd Bdd_var_by_name(const std::string& n) const { return man->Bdd_var_by_name(n); }
+  long Index_var_by_bdd(bdd f) const { return man->Index_var_by_bdd(f); }
+  long Index_exp_by_bdd(bdd f) const { return man->Index_var_by_bdd(f); }
+  long Index_var_by_name(const std::string& n) const { return man->Index_var_by_name(n); }
+  std::string Name_var_by_index(long i) const { return man->Name_var_by_index(i); }
+  std::string Name_var_by_bdd(bdd f) const { return man->Name_var_by_bdd(f); }
+
+  // Statistics text.
+  void stat(std::ostream& out) const;
+  friend std::ostream& operator<<(std::ostream& out, const Bddexpressionwood& w);
+
+ private:
+  // Doubles the capacity until it is at least n (fatal past the limit).
+  void grow_capacity(long n, const char* who);
+
+  bddpp_manager* man;
+  tessaro::set<long> ens_exp;
+  long nb_var_bdd = 0;
+  long nb_max_var_bdd = 1;
+  std::vector<Bddexpression*> exp_table;
+  std::vector<tessaro::set<long>> amont_dep_table;
+  long nb_level = 0;
+};
