@@ -1,0 +1,42 @@
+// Declaration of an automaton: names, manager and empty tables.
+#include "automaton/b_autom_dec.h"
+
+#include "support/list_util.h"
+
+b_autom_dec::b_autom_dec(std::list<std::string>& state_vars, std::list<std::string>& inputs,
+                         std::list<std::string>& outputs, std::list<std::string>& locals)
+    : storage(std::make_shared<b_autom_storage>()) {
+  storage->state_var_names = tessaro::array_convert(state_vars);
+  storage->input_names = tessaro::array_convert(inputs);
+  storage->output_names = tessaro::array_convert(outputs);
+  storage->local_names = tessaro::array_convert(locals);
+  // The manager lives until the process ends, like the automaton built on it.
+  bddpp_manager* man = new bddpp_manager();
+  storage->trans_wood = std::make_unique<Bddexpressionwood>(man);
+  storage->def_wood = std::make_unique<Bddexpressionwood>(man);
+  for (const auto* list : {&state_vars, &inputs, &outputs, &locals}) {
+    for (const std::string& name : *list) {
+      storage->trans_wood->New_var_last(name);
+      storage->def_wood->New_var_last(name);
+    }
+  }
+}
+
+void b_autom_dec::add_ident(const std::string& name) {
+  if (storage->def_wood->Bdd_var_by_name(name) != 0) return;
+  storage->local_names.push_back(name);
+  storage->trans_wood->New_var_last(name);
+  storage->def_wood->New_var_last(name);
+}
+
+bddpp_manager* b_autom_dec::manager_associe() const {
+  return storage->def_wood->my_bdd_manager();
+}
+
+bdd b_autom_dec::bdd_ident_associe(const std::string& name) const {
+  return storage->def_wood->Bdd_var_by_name(name);
+}
+
+std::string b_autom_dec::nom_ident_associe(bdd f) const {
+  return storage->def_wood->Name_var_by_bdd(f);
+}
