@@ -167,6 +167,8 @@ class bddpp_manager {
   bdd_manager engine() const { return internal_man; }
 
  private:
+  // A handle as the streams print a pointer (the null handle prints as 0).
+  static const void* handle_address(bdd f);
   // Records the name of a variable the engine has just created.
   bdd register_var(bdd var, const std::string& name);
 
