@@ -24,6 +24,8 @@ import subprocess
 import sys
 import tempfile
 
+
+sys.dont_write_bytecode = True  # keep the source folder clean
 import blifmodel
 import reference_merge
 from blifmodel import BlifError

@@ -21,6 +21,8 @@ Exit status 0 when written, 2 when an input cannot be used.
 import argparse
 import sys
 
+
+sys.dont_write_bytecode = True  # keep the source folder clean
 import blifmodel
 from blifmodel import BlifError, Model, Table
 

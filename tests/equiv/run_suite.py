@@ -21,6 +21,8 @@ import sys
 import tempfile
 import time
 
+
+sys.dont_write_bytecode = True  # keep the source folder clean
 import blifmodel
 import check_equiv
 import gen_pair
