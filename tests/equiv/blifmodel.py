@@ -256,27 +256,33 @@ def covers_all(cubes):
     return True
 
 
-def write(model):
-    """Plain BLIF text of the model, in the form Berkeley ABC reads."""
+def write(model, tessaro_layout=False):
+    """Plain BLIF text of the model, in the form Berkeley ABC reads. With
+    `tessaro_layout`, laid out as tessaro writes its files: an empty line
+    in place of a missing .inputs line, ".names" and two blanks, and empty
+    lines around the tables."""
+    names_kw = ".names  " if tessaro_layout else ".names "
     lines = [".model " + model.name]
-    if model.inputs:
-        lines.append(".inputs " + " ".join(model.inputs))
+    if model.inputs or tessaro_layout:
+        lines.append((".inputs " + " ".join(model.inputs)) if model.inputs else "")
     if model.outputs:
         lines.append(".outputs " + " ".join(model.outputs))
     for d, q, init in model.latches:
         lines.append(".latch %s %s %s" % (d, q, init))
+    if tessaro_layout:
+        lines.append("")
     for t in model.tables:
         covered = covers_all(t.rows)
         if not t.inputs or not t.rows or covered:
             # A constant, written without inputs: the row "1" or "0". (ABC
             # fails an assertion on a cover with inputs that covers all.)
-            lines.append(".names " + t.output)
+            lines.append(names_kw + t.output)
             lines.append("1" if t.onset == covered else "0")
         else:
-            lines.append(".names " + " ".join(t.inputs + [t.output]))
+            lines.append(names_kw + " ".join(t.inputs + [t.output]))
             out = "1" if t.onset else "0"
             lines.extend("%s %s" % (cube, out) for cube in t.rows)
-    lines.append(".end")
+    lines += ["", ".end", ""] if tessaro_layout else [".end"]
     return "\n".join(lines) + "\n"
 
 
