@@ -8,7 +8,8 @@ same name (merged by OR), outputs of one model named like inputs of the
 other in both directions (wires), outputs that are latch outputs, latches
 with both initial values, local signals, internal names that reuse names of
 the other model's interface (they must not be wired), and covers of every
-kind: ON-set rows with don't-cares, OFF-set rows, constants.
+kind: ON-set rows with don't-cares, OFF-set rows, constants, and now and then
+an input named twice in one table, a row cut short or "-" as output value.
 
 All tables of both models are drawn in one global order in which a table
 only reads signals that already exist on its side, a wired input existing
@@ -74,6 +75,12 @@ def cover(rng, k):
     rows = []
     for _ in range(rng.randint(1, min(4, 2 ** k))):
         rows.append(("".join(rng.choice("001--1") for _ in range(k)), out))
+    if out == "1" and rng.random() < 0.1:
+        # Rarer ON rows: "-" as the output value, or a row cut short (the
+        # missing input values are free).
+        i = rng.randrange(len(rows))
+        cube = rows[i][0]
+        rows[i] = (cube, "-") if rng.random() < 0.5 else (cube[: rng.randint(1, k)], "")
     return rows
 
 
@@ -136,7 +143,9 @@ def build(rng, sequential):
         ins = rng.sample(fresh, min(k, len(fresh), rng.randint(0, k)))
         ins += rng.sample([n for n in avail[p] if n not in ins], k - len(ins))
         read[p].update(ins)
-        side.tables.append((ins, out, cover(rng, k)))
+        if ins and rng.random() < 0.05:
+            ins.append(ins[0])  # an input named twice stands for both literals
+        side.tables.append((ins, out, cover(rng, len(ins))))
         avail[p].append(out)
         if out in sides[1 - p].wired_in:
             avail[1 - p].append(out)
