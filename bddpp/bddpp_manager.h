@@ -198,6 +198,13 @@ class Tdd {
   int Bdd_prime_implicants(bdd* out);
 
  private:
+  struct Walk;
+  // The implicant walk of Bdd_prime_implicants with the products kept as
+  // literal masks, so that the containment tests cost no engine operation.
+  void implicants_walk(Walk& w) const;
+  // Marks seen[i] for the index i of every inner node's variable.
+  void collect_vars(std::vector<char>& seen) const;
+
   bddpp_manager* pbddman;
   bdd node_var = 0;
   Tdd* positive_son = nullptr;

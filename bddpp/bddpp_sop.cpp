@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
@@ -94,7 +95,7 @@ int bddpp_manager::Bdd_sop_1(bdd f, bdd* out) {
   for (int i = 0; i < count; ++i) {
     Present_variables(out[i], presence.data());
     for (long j = 0; j < Nb_bdd_vars(); ++j) {
-      if (presence[static_cast<std::size_t>(j)] == 0) continue;
+      if (presence[j] == 0) continue;
       bdd wider = Bdd_extract(out[i], Bdd_var_by_index(j));
       if (Bdd_imply(wider, f)) {
         Bdd_free(out[i]);
@@ -109,12 +110,12 @@ int bddpp_manager::Bdd_sop_1(bdd f, bdd* out) {
   // disjunctions are taken once from the end; those before i are gathered
   // as they are settled.
   std::vector<bdd> after(static_cast<std::size_t>(count) + 1);
-  after[static_cast<std::size_t>(count)] = Bdd_dup(Bdd_zero());
+  after[count] = Bdd_dup(Bdd_zero());
   for (int i = count - 1; i >= 0; --i)
-    after[static_cast<std::size_t>(i)] = Bdd_or(out[i], after[static_cast<std::size_t>(i) + 1]);
+    after[i] = Bdd_or(out[i], after[i + 1]);
   bdd before = Bdd_dup(Bdd_zero());
   for (int i = 0; i < count; ++i) {
-    bdd others = Bdd_or(before, after[static_cast<std::size_t>(i) + 1]);
+    bdd others = Bdd_or(before, after[i + 1]);
     if (others == f) {
       Bdd_free(out[i]);
       out[i] = Bdd_dup(Bdd_zero());
@@ -132,21 +133,21 @@ int bddpp_manager::Bdd_sop_1(bdd f, bdd* out) {
 
 void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other,
                                              bdd* other) {
-  std::vector<bdd> primes(static_cast<std::size_t>(kBddppMaxProducts) + 1);
-  const int count = Bdd_prime_implicants(f, primes.data());
+  // Left uninitialised: only the entries written are ever touched.
+  std::unique_ptr<bdd[]> primes(new bdd[kBddppMaxProducts + 1]);
+  const int count = Bdd_prime_implicants(f, primes.get());
   // A prime is essential when the disjunction of the others misses part of f;
   // the disjunctions come from the prefix and suffix disjunctions.
   std::vector<bdd> after(static_cast<std::size_t>(count) + 1);
-  after[static_cast<std::size_t>(count)] = Bdd_dup(Bdd_zero());
+  after[count] = Bdd_dup(Bdd_zero());
   for (int i = count - 1; i >= 0; --i)
-    after[static_cast<std::size_t>(i)] =
-        Bdd_or(primes[static_cast<std::size_t>(i)], after[static_cast<std::size_t>(i) + 1]);
+    after[i] = Bdd_or(primes[i], after[i + 1]);
   bdd before = Bdd_dup(Bdd_zero());
   n_essential = 0;
   n_other = 0;
   for (int i = 0; i < count; ++i) {
-    const bdd prime = primes[static_cast<std::size_t>(i)];
-    bdd others = Bdd_or(before, after[static_cast<std::size_t>(i) + 1]);
+    const bdd prime = primes[i];
+    bdd others = Bdd_or(before, after[i + 1]);
     if (others != f) {
       essential[n_essential++] = prime;
     } else {
@@ -164,16 +165,16 @@ void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essen
 
 int bddpp_manager::Bdd_sop_2(bdd f, bdd* out) {
   if (f == 0) return 0;
-  std::vector<bdd> essential(static_cast<std::size_t>(kBddppMaxProducts));
-  std::vector<bdd> other(static_cast<std::size_t>(kBddppMaxProducts));
+  std::unique_ptr<bdd[]> essential(new bdd[kBddppMaxProducts]);
+  std::unique_ptr<bdd[]> other(new bdd[kBddppMaxProducts]);
   int n_essential = 0;
   int n_other = 0;
-  Bdd_essential_implicants(f, n_essential, essential.data(), n_other, other.data());
+  Bdd_essential_implicants(f, n_essential, essential.get(), n_other, other.get());
   int count = 0;
   bdd cover = Bdd_dup(Bdd_zero());
   for (int i = 0; i < n_essential; ++i) {
-    out[count++] = essential[static_cast<std::size_t>(i)];
-    bdd next = Bdd_or(cover, essential[static_cast<std::size_t>(i)]);
+    out[count++] = essential[i];
+    bdd next = Bdd_or(cover, essential[i]);
     Bdd_free(cover);
     cover = next;
   }
@@ -182,22 +183,20 @@ int bddpp_manager::Bdd_sop_2(bdd f, bdd* out) {
   while (cover != f) {
     int found = -1;
     for (int i = 0; i < n_other && found < 0; ++i) {
-      if (!used[static_cast<std::size_t>(i)] &&
-          Bdds_excl(other[static_cast<std::size_t>(i)], cover))
-        found = i;
+      if (!used[i] && Bdds_excl(other[i], cover)) found = i;
     }
     if (found < 0) break;
-    used[static_cast<std::size_t>(found)] = true;
-    out[count++] = Bdd_dup(other[static_cast<std::size_t>(found)]);
-    bdd next = Bdd_or(cover, other[static_cast<std::size_t>(found)]);
+    used[found] = true;
+    out[count++] = Bdd_dup(other[found]);
+    bdd next = Bdd_or(cover, other[found]);
     Bdd_free(cover);
     cover = next;
   }
   // Second completion: the primes that still add something, in order.
   for (int i = 0; i < n_other && cover != f; ++i) {
-    bdd next = Bdd_or(cover, other[static_cast<std::size_t>(i)]);
+    bdd next = Bdd_or(cover, other[i]);
     if (next != cover) {
-      out[count++] = Bdd_dup(other[static_cast<std::size_t>(i)]);
+      out[count++] = Bdd_dup(other[i]);
       Bdd_free(cover);
       cover = next;
     } else {
@@ -206,7 +205,7 @@ int bddpp_manager::Bdd_sop_2(bdd f, bdd* out) {
   }
   Bdd_free(cover);
   for (int i = 0; i < n_other; ++i)
-    Bdd_free(other[static_cast<std::size_t>(i)]);
+    Bdd_free(other[i]);
   return count;
 }
 

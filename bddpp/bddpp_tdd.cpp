@@ -1,10 +1,23 @@
 // Prime implicants through the ternary decision tree: every path chooses,
 // for each variable from the top, the positive cofactor, the negative one or
 // the part that needs neither; paths that end in one are implicants.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <vector>
 
 #include "bddpp/bddpp_manager.h"
+
+namespace {
+
+[[noreturn]] void too_many_implicants() {
+  std::cerr << "error in Tdd::Bdd_implicants_loc() " << std::endl;
+  std::cerr << "excessive number of products ..." << std::endl;
+  std::exit(1);
+}
+
+}  // namespace
 
 Tdd::Tdd(bddpp_manager* man, bdd f) : pbddman(man) {
   if (man == nullptr) {
@@ -47,11 +60,7 @@ int Tdd::Bdd_implicants_loc(bdd cube, int count, bdd* out) {
         return count;
       }
     }
-    if (count + 1 > kBddppMaxProducts) {
-      std::cerr << "error in Tdd::Bdd_implicants_loc() " << std::endl;
-      std::cerr << "excessive number of products ..." << std::endl;
-      std::exit(1);
-    }
+    if (count + 1 > kBddppMaxProducts) too_many_implicants();
     out[count] = pbddman->Bdd_dup(cube);
     return count + 1;
   }
@@ -66,20 +75,112 @@ int Tdd::Bdd_implicants_loc(bdd cube, int count, bdd* out) {
   return dontcare_son->Bdd_implicants_loc(cube, count, out);
 }
 
-int Tdd::Bdd_prime_implicants(bdd* out) {
-  if (pbddman == nullptr) return 0;
-  int count = Bdd_implicants_loc(pbddman->Bdd_one(), 0, out);
-  for (int i = 0; i < count; ++i) {
-    for (int j = i + 1; j < count; ++j) {
-      if (pbddman->Bdd_imply(out[j], out[i])) {
-        pbddman->Bdd_free(out[j]);
-        out[j] = pbddman->Bdd_dup(pbddman->Bdd_zero());
+// State of the implicant walk. Products are masks over the variables of the
+// tree, numbered by increasing index: a positive and a negative word array.
+// A product implies another exactly when it has all of the other's literals.
+struct Tdd::Walk {
+  bddpp_manager* man;
+  std::vector<long> position_of_index;
+  std::vector<bdd> var_at;
+  std::size_t words = 1;
+  std::vector<std::uint64_t> cube;   // the current path, 2 * words
+  std::vector<std::uint64_t> masks;  // the products found, 2 * words each
+  bdd* out = nullptr;
+  int count = 0;
+
+  const std::uint64_t* mask(int i) const {
+    return masks.data() + static_cast<std::size_t>(i) * 2 * words;
+  }
+
+  // Whether product a implies product b.
+  static bool implies(const std::uint64_t* a, const std::uint64_t* b, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+      if ((b[k] & ~a[k]) != 0) return false;
+    }
+    return true;
+  }
+
+  bdd cube_bdd() const {
+    bdd r = man->Bdd_dup(man->Bdd_one());
+    for (std::size_t p = var_at.size(); p-- > 0;) {
+      const std::size_t word = p / 64;
+      const std::uint64_t bit = std::uint64_t{1} << (p % 64);
+      if ((cube[word] & bit) == 0 && (cube[words + word] & bit) == 0) continue;
+      bdd next = man->Bdd_and(r, (cube[word] & bit) != 0 ? var_at[p] : var_at[p] ^ 1u);
+      man->Bdd_free(r);
+      r = next;
+    }
+    return r;
+  }
+};
+
+void Tdd::collect_vars(std::vector<char>& seen) const {
+  if (positive_son == nullptr) return;
+  seen[static_cast<std::size_t>(pbddman->Bdd_if_index(node_var))] = 1;
+  positive_son->collect_vars(seen);
+  negative_son->collect_vars(seen);
+  dontcare_son->collect_vars(seen);
+}
+
+void Tdd::implicants_walk(Walk& w) const {
+  if (node_var == 0) return;
+  if (positive_son == nullptr) {
+    if (pbddman->Bdd_is_tautology(node_var, 0)) return;
+    for (int i = 0; i < w.count; ++i) {
+      if (Walk::implies(w.mask(i), w.cube.data(), 2 * w.words)) {
+        pbddman->Bdd_free(w.out[i]);
+        w.out[i] = w.cube_bdd();
+        std::copy(w.cube.begin(), w.cube.end(),
+                  w.masks.begin() + static_cast<std::ptrdiff_t>(i) * 2 * w.words);
+        return;
       }
+    }
+    if (w.count + 1 > kBddppMaxProducts) too_many_implicants();
+    w.out[w.count++] = w.cube_bdd();
+    w.masks.insert(w.masks.end(), w.cube.begin(), w.cube.end());
+    return;
+  }
+  const long p = w.position_of_index[static_cast<std::size_t>(pbddman->Bdd_if_index(node_var))];
+  const std::size_t word = static_cast<std::size_t>(p) / 64;
+  const std::uint64_t bit = std::uint64_t{1} << (p % 64);
+  w.cube[word] |= bit;
+  positive_son->implicants_walk(w);
+  w.cube[word] &= ~bit;
+  w.cube[w.words + word] |= bit;
+  negative_son->implicants_walk(w);
+  w.cube[w.words + word] &= ~bit;
+  dontcare_son->implicants_walk(w);
+}
+
+int Tdd::Bdd_prime_implicants(bdd* out) {
+  if (pbddman == nullptr || node_var == 0) return 0;
+  Walk w;
+  w.man = pbddman;
+  w.out = out;
+  std::vector<char> seen(static_cast<std::size_t>(pbddman->Nb_bdd_vars()), 0);
+  collect_vars(seen);
+  w.position_of_index.assign(seen.size(), -1);
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    if (seen[i] == 0) continue;
+    w.position_of_index[i] = static_cast<long>(w.var_at.size());
+    w.var_at.push_back(pbddman->Bdd_var_by_index(static_cast<long>(i)));
+  }
+  w.words = std::max<std::size_t>(1, (w.var_at.size() + 63) / 64);
+  w.cube.assign(2 * w.words, 0);
+  implicants_walk(w);
+
+  // A product implying an earlier one goes (equal ones: the later).
+  const int count = w.count;
+  std::vector<char> dropped(static_cast<std::size_t>(count), 0);
+  for (int i = 0; i < count; ++i) {
+    if (dropped[i]) continue;
+    for (int j = i + 1; j < count; ++j) {
+      if (!dropped[j] && Walk::implies(w.mask(j), w.mask(i), 2 * w.words)) dropped[j] = 1;
     }
   }
   int kept = 0;
   for (int i = 0; i < count; ++i) {
-    if (pbddman->Bdd_is_tautology(out[i], 0)) {
+    if (dropped[i]) {
       pbddman->Bdd_free(out[i]);
     } else {
       out[kept++] = out[i];

@@ -75,7 +75,7 @@ class BddppSop : public ::testing::Test {
       return man.Bdd_dup(table[base] ? man.Bdd_one() : man.Bdd_zero());
     bdd t = from_table(table, level + 1, base | (std::size_t{1} << level));
     bdd e = from_table(table, level + 1, base);
-    bdd r = man.Bdd_ite(x[static_cast<std::size_t>(level)], t, e);
+    bdd r = man.Bdd_ite(x[level], t, e);
     man.Bdd_free(t);
     man.Bdd_free(e);
     return r;
@@ -321,7 +321,7 @@ class BddppSopRandom : public BddppSop {
                    int count) {
     bdd cover = man.Bdd_dup(man.Bdd_zero());
     for (int i = 0; i < count; ++i) {
-      const bdd p = products[static_cast<std::size_t>(i)];
+      const bdd p = products[i];
       std::vector<int> literals(x.size());
       man.Bdd_to_literals(p, literals.data());
       bdd rebuilt = man.Literals_to_bdd(literals.data());
@@ -370,7 +370,7 @@ TEST_F(BddppSopRandom, EveryMethodCoversRandomFunctionsWithImplicants) {
         if (method == 2) {
           std::set<std::string> found;
           for (int i = 0; i < count; ++i)
-            found.insert(text(products[static_cast<std::size_t>(i)]));
+            found.insert(text(products[i]));
           for (const std::string& e : brute.essential)
             EXPECT_EQ(found.count(e), 1u) << "essential prime missing: " << e;
         }
@@ -380,7 +380,7 @@ TEST_F(BddppSopRandom, EveryMethodCoversRandomFunctionsWithImplicants) {
             bdd others = man.Bdd_dup(man.Bdd_zero());
             for (int j = 0; j < count; ++j) {
               if (j == i) continue;
-              bdd next = man.Bdd_or(others, products[static_cast<std::size_t>(j)]);
+              bdd next = man.Bdd_or(others, products[j]);
               man.Bdd_free(others);
               others = next;
             }
@@ -389,24 +389,41 @@ TEST_F(BddppSopRandom, EveryMethodCoversRandomFunctionsWithImplicants) {
           }
         }
         for (int i = 0; i < count; ++i)
-          man.Bdd_free(products[static_cast<std::size_t>(i)]);
+          man.Bdd_free(products[i]);
       }
 
       const int n_primes = man.Bdd_prime_implicants(f, products.data());
       std::set<std::string> prime_texts;
       for (int i = 0; i < n_primes; ++i)
-        prime_texts.insert(text(products[static_cast<std::size_t>(i)]));
+        prime_texts.insert(text(products[i]));
       EXPECT_EQ(prime_texts, brute.primes);
       EXPECT_EQ(static_cast<std::size_t>(n_primes), prime_texts.size()) << "duplicate primes";
-      for (int i = 0; i < n_primes; ++i)
-        man.Bdd_free(products[static_cast<std::size_t>(i)]);
+      // The same primes in the same order as the plain walk over the tree,
+      // with its entries compared by engine operations, then filtered.
+      std::vector<bdd> walked(kBddppMaxProducts + 1);
+      Tdd tree(&man, f);
+      const int n_walked = tree.Bdd_implicants_loc(man.Bdd_one(), 0, walked.data());
+      std::vector<bdd> kept;
+      for (int j = 0; j < n_walked; ++j) {
+        const bdd p = walked[j];
+        bool implies_earlier = false;
+        for (bdd earlier : kept)
+          implies_earlier = implies_earlier || man.Bdd_imply(p, earlier);
+        if (implies_earlier) {
+          man.Bdd_free(p);
+        } else {
+          kept.push_back(p);
+        }
+      }
+      EXPECT_EQ(texts(kept.data(), static_cast<int>(kept.size())),
+                texts(products.data(), n_primes));
 
       std::vector<bdd> essential(kBddppMaxProducts), other(kBddppMaxProducts);
       int n_essential = 0, n_other = 0;
       man.Bdd_essential_implicants(f, n_essential, essential.data(), n_other, other.data());
       std::set<std::string> essential_texts;
       for (int i = 0; i < n_essential; ++i)
-        essential_texts.insert(text(essential[static_cast<std::size_t>(i)]));
+        essential_texts.insert(text(essential[i]));
       EXPECT_EQ(essential_texts, brute.essential);
       EXPECT_EQ(n_essential + n_other, n_primes);
       texts(essential.data(), n_essential);
@@ -418,7 +435,7 @@ TEST_F(BddppSopRandom, EveryMethodCoversRandomFunctionsWithImplicants) {
         bool depends = false;
         for (std::size_t a = 0; a < table.size(); ++a)
           depends = depends || table[a] != table[a ^ (std::size_t{1} << i)];
-        EXPECT_EQ(presence[static_cast<std::size_t>(i)], depends ? 1 : 0) << "variable " << i;
+        EXPECT_EQ(presence[i], depends ? 1 : 0) << "variable " << i;
       }
 
       std::string truth(table.size(), ' ');
