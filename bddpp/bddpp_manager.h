@@ -81,7 +81,7 @@ class bddpp_manager {
   // Index of f's top variable; -1 for a constant.
   long Bdd_if_index(bdd f) const;
   long Index_var_by_bdd(bdd f) const;
-  // Manager id (engine id - 1) of f's top variable.
+  // Manager id (engine id - 1) of f's top variable; -1 for a constant.
   long Bdd_if_id(bdd f) const;
   long Id_var_by_bdd(bdd f) const;
   long Nb_bdd_vars() const;
@@ -202,7 +202,7 @@ class Tdd {
   // The implicant walk of Bdd_prime_implicants with the products kept as
   // literal masks, so that the containment tests cost no engine operation.
   void implicants_walk(Walk& w) const;
-  // Marks seen[i] for the index i of every inner node's variable.
+  // Marks seen[id] for the manager id of every inner node's variable.
   void collect_vars(std::vector<char>& seen) const;
 
   bddpp_manager* pbddman;

@@ -76,11 +76,12 @@ int Tdd::Bdd_implicants_loc(bdd cube, int count, bdd* out) {
 }
 
 // State of the implicant walk. Products are masks over the variables of the
-// tree, numbered by increasing index: a positive and a negative word array.
+// tree, numbered by id (stable even if the engine reorders): a positive and
+// a negative word array.
 // A product implies another exactly when it has all of the other's literals.
 struct Tdd::Walk {
   bddpp_manager* man;
-  std::vector<long> position_of_index;
+  std::vector<long> position_of_id;
   std::vector<bdd> var_at;
   std::size_t words = 1;
   std::vector<std::uint64_t> cube;   // the current path, 2 * words
@@ -116,7 +117,7 @@ struct Tdd::Walk {
 
 void Tdd::collect_vars(std::vector<char>& seen) const {
   if (positive_son == nullptr) return;
-  seen[static_cast<std::size_t>(pbddman->Bdd_if_index(node_var))] = 1;
+  seen[static_cast<std::size_t>(pbddman->Bdd_if_id(node_var))] = 1;
   positive_son->collect_vars(seen);
   negative_son->collect_vars(seen);
   dontcare_son->collect_vars(seen);
@@ -140,7 +141,7 @@ void Tdd::implicants_walk(Walk& w) const {
     w.masks.insert(w.masks.end(), w.cube.begin(), w.cube.end());
     return;
   }
-  const long p = w.position_of_index[static_cast<std::size_t>(pbddman->Bdd_if_index(node_var))];
+  const long p = w.position_of_id[static_cast<std::size_t>(pbddman->Bdd_if_id(node_var))];
   const std::size_t word = static_cast<std::size_t>(p) / 64;
   const std::uint64_t bit = std::uint64_t{1} << (p % 64);
   w.cube[word] |= bit;
@@ -159,11 +160,11 @@ int Tdd::Bdd_prime_implicants(bdd* out) {
   w.out = out;
   std::vector<char> seen(static_cast<std::size_t>(pbddman->Nb_bdd_vars()), 0);
   collect_vars(seen);
-  w.position_of_index.assign(seen.size(), -1);
+  w.position_of_id.assign(seen.size(), -1);
   for (std::size_t i = 0; i < seen.size(); ++i) {
     if (seen[i] == 0) continue;
-    w.position_of_index[i] = static_cast<long>(w.var_at.size());
-    w.var_at.push_back(pbddman->Bdd_var_by_index(static_cast<long>(i)));
+    w.position_of_id[i] = static_cast<long>(w.var_at.size());
+    w.var_at.push_back(pbddman->Bdd_var_by_id(static_cast<long>(i)));
   }
   w.words = std::max<std::size_t>(1, (w.var_at.size() + 63) / 64);
   w.cube.assign(2 * w.words, 0);

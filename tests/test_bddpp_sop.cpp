@@ -31,6 +31,15 @@ class BddppSop : public ::testing::Test {
       x.push_back(man.New_var_last(std::string(1, static_cast<char>('a' + i))));
   }
 
+  // n variables created each before the previous one: ids run against indexes.
+  void vars_created_upwards(int n) {
+    bdd top = man.New_var_last("a");
+    for (int i = 1; i < n; ++i)
+      top = man.New_var_before(top, std::string(1, static_cast<char>('a' + i)));
+    for (int i = 0; i < n; ++i)
+      x.push_back(man.Bdd_var_by_index(i));
+  }
+
   long live_nodes() {
     man.Bdd_gc();
     return man.Bdd_total_size();
@@ -342,7 +351,8 @@ class BddppSopRandom : public BddppSop {
 };
 
 TEST_F(BddppSopRandom, EveryMethodCoversRandomFunctionsWithImplicants) {
-  vars(8);
+  vars_created_upwards(8);
+  ASSERT_EQ(man.Bdd_if_id(x[0]), 7);
   const long baseline = live_nodes();
   std::vector<bdd> products(kBddppMaxProducts + 1);
   int functions = 0;
