@@ -456,7 +456,7 @@ void bdd_resize_assocs(bdd_manager m, int old_capacity, int new_capacity);
 void bdd_shift_assocs(bdd_manager m, int index);
 int bdd_assoc_count(bdd_manager m);
 
-// ---- Reordering (bdd_reorder.cpp, bdd_reorder_exchange.cpp, bdd_reorder_sift.cpp) ----
+// ---- Reordering (bdd_reorder.cpp, bdd_reorder_exchange.cpp) ----
 
 // Whether a node holds any count: external, temporary or from a parent.
 inline bool bdd_has_count(const bdd_* n) {
@@ -476,8 +476,6 @@ void bdd_exchange_vars(bdd_manager m, int index);
 void bdd_exchange_var_blocks(bdd_manager m, var_block_* parent, int i);
 // Nodes in the tables of a block's variables.
 long bdd_block_nodes(bdd_manager m, const var_block_* b);
-// Sifts the children of every reorderable block with the given growth factor.
-void bdd_sift_tree(bdd_manager m, double growth);
 
 // ---- Inline cache access for the step functions ----
 

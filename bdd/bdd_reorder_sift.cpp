@@ -89,7 +89,7 @@ void sift_tree(bdd_manager m, var_block_* b, double growth) {
 }
 
 void sift_method(bdd_manager m) {
-  bdd_sift_tree(m, kSiftGrowth);
+  sift_tree(m, m->root_block, kSiftGrowth);
 }
 
 // Uses the factor stored by bdd_dynamic_reordering when the hybrid method is
@@ -100,17 +100,13 @@ void hybrid_method(bdd_manager m) {
   const long before = m->node_count;
   double growth = kSiftGrowth;
   if (stored != nullptr && before >= kHybridSmall && *stored <= kSiftGrowth) growth = *stored;
-  bdd_sift_tree(m, growth);
+  sift_tree(m, m->root_block, growth);
   if (stored != nullptr) {
     *stored = 1.0 + 2.0 * static_cast<double>(before - m->node_count) / static_cast<double>(before);
   }
 }
 
 }  // namespace
-
-void bdd_sift_tree(bdd_manager m, double growth) {
-  sift_tree(m, m->root_block, growth);
-}
 
 void bdd_reorder_sift(bdd_manager m) {
   bdd_reorder_in_frame(m, sift_method);
