@@ -185,7 +185,22 @@ int bdd_clear_mark(bdd_manager m, bdd f);
 void bdd_print_bdd(bdd_manager m, bdd f, bdd_var_name_fn var_name,
                    bdd_terminal_name_fn terminal_name, void* arg, std::FILE* out);
 
-// ---- Reordering hook ----
-// Sets the method the check calls when collections leave the live size high
-// (null: dynamic reordering off).
+// ---- Variable reordering ----
+// Handles keep their functions and variables their ids across a reordering;
+// indexes follow the new order. Only the children of reorderable blocks move,
+// each keeping its inner order.
+//
+// Sets the method used by bdd_reorder and by the check when collections leave
+// the live size high (null: reordering off). Selecting bdd_reorder_hybrid
+// starts its growth factor at 2.0.
 void bdd_dynamic_reordering(bdd_manager m, bdd_reorder_fn method);
+// Collects, then reorders once with the current method (none: only collects).
+void bdd_reorder(bdd_manager m);
+// Sets whether the children of block may be permuted (the root: 1, variables: 0).
+void bdd_var_block_reorderable(bdd_manager m, var_block block, int reorderable);
+// The methods. Each moves blocks only while the node count stays within a
+// growth bound, and never ends with more nodes than it started with.
+void bdd_reorder_sift(bdd_manager m);
+void bdd_reorder_stable_window3(bdd_manager m);
+// Sifting whose growth factor adapts to what the previous run saved.
+void bdd_reorder_hybrid(bdd_manager m);

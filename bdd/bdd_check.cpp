@@ -39,7 +39,8 @@ void bdd_check(bdd_manager m) {
     bdd_gc(m);
     const long n = m->node_count;
     bool reordered = false;
-    if (3 * n > 2 * limit_before && m->reordering_allowed && m->reorder_fn != nullptr) {
+    if (3 * n > 2 * limit_before && m->reordering_allowed && m->reorder_fn != nullptr &&
+        !m->reordering) {
       bdd_run_reorder(m);
       reordered = true;
       if (4 * m->node_count > 3 * n && 3 * n > 4 * m->start_node_count) {
@@ -93,12 +94,4 @@ int bdd_run_protected(bdd_manager m, bdd_step_fn step, void* args, bdd* result) 
   }
   if (*result != 0) bdd_make_external(m, *result);
   return 0;
-}
-
-void bdd_run_reorder(bdd_manager m) {
-  m->reorder_fn(m);
-}
-
-void bdd_dynamic_reordering(bdd_manager m, bdd_reorder_fn method) {
-  m->reorder_fn = method;
 }

@@ -70,6 +70,7 @@ struct Checker {
     if (bdd_table_bucket(vt, n->then_, n->else_) != bucket)
       fault("table %d: node in wrong chain", id);
     if (n->temps != 0) fault("table %d: temps byte 0x%x between operations", id, n->temps);
+    if (n->parents != 0) fault("table %d: parent count %u left by a reordering", id, n->parents);
     if (id == 0) return;
     if (bdd_is_complemented(n->then_)) fault("table %d: complemented then-edge", id);
     if (n->then_ == n->else_) fault("table %d: node with equal children", id);
@@ -137,6 +138,17 @@ struct Checker {
     }
   }
 
+  // The last index of an association is the largest index holding an entry.
+  void check_assoc(const bdd_assoc_* a) {
+    int last = -1;
+    for (int id = 1; id <= m->var_count; ++id) {
+      if (a->values[id] != 0 && m->index_of_id[id] > last) last = m->index_of_id[id];
+    }
+    if (a->last_index != last) {
+      fault("association %d: last index %d, entries end at %d", a->number, a->last_index, last);
+    }
+  }
+
   // Returns the number of leaves under b.
   int check_block(const var_block_* b) {
     if (b->num_children == 0) {
@@ -166,6 +178,9 @@ int bdd_debug_check(bdd_manager m) {
     c.check_table(id, &total);
   if (total != m->node_count) c.fault("%ld nodes in tables, count says %ld", total, m->node_count);
   c.check_vars();
+  for (const bdd_assoc_* a = m->assoc_list; a != nullptr; a = a->next)
+    c.check_assoc(a);
+  c.check_assoc(&m->temp_assoc);
   c.check_cache();
   if (m->var_count > 0) {
     int leaves = c.check_block(m->root_block);
@@ -173,6 +188,7 @@ int bdd_debug_check(bdd_manager m) {
     if (m->root_block->children[0]->first_index != 0) c.fault("first block does not start at 0");
   }
   if (m->abort_context != nullptr) c.fault("abort context left set");
+  if (m->reordering) c.fault("reordering frame left open");
   if (m->protect_depth != 0) c.fault("protect depth %d between operations", m->protect_depth);
   return c.faults;
 }

@@ -56,7 +56,9 @@ bdd compose_step(bdd_manager m, bdd f, bdd g, const Compose* k) {
 }
 
 bdd compose_frame(bdd_manager m, void* args) {
-  const Compose* k = static_cast<const Compose*>(args);
+  Compose* k = static_cast<Compose*>(args);
+  // Read at every start: a reordering restarts the operation on a new order.
+  k->var_index = m->index_of_id[k->var_id];
   return compose_step(m, k->f, k->g, k);
 }
 
@@ -115,7 +117,7 @@ bdd bdd_compose(bdd_manager m, bdd f, bdd var, bdd g) {
     return f;
   }
   const int id = bdd_node(var)->id;
-  Compose k{f, g, id, m->index_of_id[id], kOpComposeBase + id};
+  Compose k{f, g, id, 0, kOpComposeBase + id};
   return bdd_protected(m, compose_frame, &k);
 }
 

@@ -25,7 +25,8 @@ bdd satisfy_frame(bdd_manager m, void* args) {
 
 struct SupportCube {
   bdd f;
-  const std::uint16_t* ids;  // the support's variable ids, by increasing index
+  const bdd_assoc_* assoc;
+  std::uint16_t* ids;  // the support's variable ids, by increasing index
   int count;
 };
 
@@ -45,7 +46,13 @@ bdd support_step(bdd_manager m, bdd f, const SupportCube* s, int k) {
 }
 
 bdd support_frame(bdd_manager m, void* args) {
-  const SupportCube* s = static_cast<const SupportCube*>(args);
+  SupportCube* s = static_cast<SupportCube*>(args);
+  // Listed at every start: a reordering restarts the operation on a new order.
+  s->count = 0;
+  for (int i = 0; i <= s->assoc->last_index && i < m->var_count; ++i) {
+    std::uint16_t id = m->id_of_index[i];
+    if (s->assoc->values[id] != 0) s->ids[s->count++] = id;
+  }
   return support_step(m, s->f, s, 0);
 }
 
@@ -69,12 +76,7 @@ bdd bdd_satisfy_support(bdd_manager m, bdd f) {
   const bdd_assoc_* a = m->current_assoc;
   std::uint16_t* ids = static_cast<std::uint16_t*>(
       mem_get_block(static_cast<std::size_t>(m->var_count + 1) * sizeof(std::uint16_t)));
-  int count = 0;
-  for (int i = 0; i <= a->last_index && i < m->var_count; ++i) {
-    std::uint16_t id = m->id_of_index[i];
-    if (a->values[id] != 0) ids[count++] = id;
-  }
-  SupportCube s{f, ids, count};
+  SupportCube s{f, a, ids, 0};
   bdd r = bdd_protected(m, support_frame, &s);
   mem_free_block(ids);
   return r;

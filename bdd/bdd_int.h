@@ -56,6 +56,16 @@
 // allows it and a reorder function is set, the check calls bdd_run_reorder and
 // restarts the operation (code 3); an operation whose reordering saved less
 // than a quarter while its own growth is large stops reordering.
+//
+// Reordering (bdd_reorder*.cpp) works in a frame: the cache is flushed, every
+// live inner node gives one parent count (the `parents` field) to each child
+// and nodes without any count are freed; the method then permutes the
+// children of reorderable blocks by exchanges of adjacent variables, each of
+// which rebuilds in place the upper variable's nodes that test the lower one,
+// so every handle keeps its function. A node whose last count goes during an
+// exchange is freed at once, with its children in turn. At the end the parent
+// counts are taken back bottom-up. refs and temps are never touched, so the
+// temporary references of an interrupted operation survive until its restart.
 #pragma once
 
 #include <csetjmp>
@@ -74,6 +84,9 @@ struct bdd_ {
   bdd then_;           // regular child for variable = 1 (terminal: value word 1)
   bdd else_;           // child for variable = 0 (terminal: value word 2)
   std::uint32_t next;  // offset of the next node of the same chain, 0 at the end
+  // Edges from parent nodes while a reordering runs (one per then- or
+  // else-edge); 0 at every other time.
+  std::uint32_t parents;
 };
 static_assert(sizeof(bdd_) <= 24, "node record fits the 24-byte class");
 
@@ -208,6 +221,7 @@ struct bdd_manager_ {
   void* reorder_data;  // method data, a block of the memory manager or null
   int reordering_allowed;
   long start_node_count;
+  int reordering;  // 1 while the reordering frame holds the parent counts
 
   int var_count;
   int var_capacity;
@@ -417,7 +431,7 @@ void bdd_clear_temps(bdd_manager m);
 void bdd_cleanup(bdd_manager m, int code);
 void bdd_mark(bdd_manager m);
 void bdd_sweep(bdd_manager m);
-// Calls the reorder function; the frame of a reordering belongs here.
+// Runs the reorder function inside the reordering frame (bdd_reorder.cpp).
 void bdd_run_reorder(bdd_manager m);
 
 // A step run by the protected frame; args points at the operation's arguments.
@@ -441,6 +455,29 @@ void bdd_resize_assocs(bdd_manager m, int old_capacity, int new_capacity);
 // Shifts last indexes for a variable inserted at index.
 void bdd_shift_assocs(bdd_manager m, int index);
 int bdd_assoc_count(bdd_manager m);
+
+// ---- Reordering (bdd_reorder.cpp, bdd_reorder_exchange.cpp, bdd_reorder_sift.cpp) ----
+
+// Whether a node holds any count: external, temporary or from a parent.
+inline bool bdd_has_count(const bdd_* n) {
+  return n->refs != 0 || n->temps != 0 || n->parents != 0;
+}
+// Runs method inside the reordering frame, opening one unless it is open.
+void bdd_reorder_in_frame(bdd_manager m, bdd_reorder_fn method);
+// Frees the record of a node already unlinked from its table (a terminal
+// calls the terminal free function first); its children keep their counts.
+void bdd_free_node_record(bdd_manager m, bdd_* n);
+// Unlinks a node without any count from its table, frees it and gives back
+// its parent counts, freeing in turn the children left without any.
+void bdd_release_node(bdd_manager m, bdd_* n);
+// Exchanges the variables at index and index + 1 (frame open).
+void bdd_exchange_vars(bdd_manager m, int index);
+// Exchanges the adjacent children i and i + 1 of parent (frame open).
+void bdd_exchange_var_blocks(bdd_manager m, var_block_* parent, int i);
+// Nodes in the tables of a block's variables.
+long bdd_block_nodes(bdd_manager m, const var_block_* b);
+// Sifts the children of every reorderable block with the given growth factor.
+void bdd_sift_tree(bdd_manager m, double growth);
 
 // ---- Inline cache access for the step functions ----
 

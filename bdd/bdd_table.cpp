@@ -68,6 +68,7 @@ bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
   n->temps = 0;
   n->then_ = t;
   n->else_ = e;
+  n->parents = 0;
   n->next = heads[b];
   std::uint32_t off = mem_offset(n);
   heads[b] = off;
