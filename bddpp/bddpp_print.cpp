@@ -1,22 +1,23 @@
 // Text of products and sums of products, and covers in PLA and BLIF layout.
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
+#include "bddpp/product_array.h"
 
 namespace {
 
 // The products of f by `method`, released when the list goes.
 class product_list {
  public:
-  product_list(bddpp_manager* man, bdd f, int method) : man_(man), products_(kBddppMaxProducts) {
-    count_ = man->Bdd_sop(f, products_.data(), method);
+  product_list(bddpp_manager* man, bdd f, int method) : man_(man) {
+    count_ = man->Bdd_sop(f, products_.get(), method);
   }
   ~product_list() {
-    for (int i = 0; i < count_; ++i)
-      man_->Bdd_free(products_[i]);
+    for (int i = 0; i < count_; ++i) man_->Bdd_free(products_[i]);
   }
   product_list(const product_list&) = delete;
   product_list& operator=(const product_list&) = delete;
@@ -25,7 +26,7 @@ class product_list {
 
  private:
   bddpp_manager* man_;
-  std::vector<bdd> products_;
+  product_array products_;
   int count_ = 0;
 };
 
@@ -38,20 +39,16 @@ std::string bddpp_manager::Print_product_to_String_pref_suff(const char* and_sep
                                                              const char* suffix) {
   if (Bdd_is_tautology(product, 0)) return "0";
   if (Bdd_is_tautology(product, 1)) return "1";
-  const long n = Nb_bdd_vars();
-  std::vector<int> literals(static_cast<size_t>(n) + 1, 2);
-  Bdd_to_literals(product, literals.data());
   std::string text;
   bool first = true;
-  for (long i = 0; i < n; ++i) {
-    if (literals[i] == 2) continue;
+  for (const auto& literal : Product_literals(product)) {
     if (!first) text += and_sep;
     first = false;
-    if (literals[i] == 0) text += not_before;
+    if (literal.second == 0) text += not_before;
     text += prefix;
-    text += Name_var_by_index(i);
+    text += Name_var_by_index(literal.first);
     text += suffix;
-    if (literals[i] == 0) text += not_after;
+    if (literal.second == 0) text += not_after;
   }
   return text;
 }
@@ -112,12 +109,7 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
                                         const char* row_sep, const char* last_end,
                                         const char* column_sep, int method) {
   const std::string output = Name_var_by_bdd(var);
-  const long n = Nb_bdd_vars();
-  std::vector<int> presence(static_cast<size_t>(n) + 1, 0);
-  Present_variables(f, presence.data());
-  std::vector<long> columns;
-  for (long i = 0; i < n; ++i)
-    if (presence[i]) columns.push_back(i);
+  const std::vector<long> columns = Support_indexes(f);
   product_list products(this, f, method);
   if (products.size() > kBddppMaxProducts - 1) {
     std::cerr << "internal error in void bdd_manager::PLA_print...(ostream &, bdd)" << std::endl;
@@ -131,12 +123,22 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     text << prefix << Name_var_by_index(i) << suffix << " ";
   text << prefix << output << suffix << head_end;
   if (!columns.empty()) {
-    std::vector<int> literals(static_cast<size_t>(n) + 1, 2);
+    std::string row;
     for (int p = 0; p < products.size(); ++p) {
-      Bdd_to_literals(products[p], literals.data());
-      for (long i : columns)
-        text << (literals[i] == 0 ? "0" : literals[i] == 1 ? "1" : "-") << column_sep;
-      text << " 1" << (p + 1 == products.size() ? last_end : row_sep);
+      // Both lists are in index order: one merge gives the row.
+      row.clear();
+      const auto literals = Product_literals(products[p]);
+      auto literal = literals.begin();
+      for (long i : columns) {
+        while (literal != literals.end() && literal->first < i)
+          ++literal;
+        if (literal != literals.end() && literal->first == i)
+          row += literal->second == 0 ? "0" : "1";
+        else
+          row += "-";
+        row += column_sep;
+      }
+      text << row << " 1" << (p + 1 == products.size() ? last_end : row_sep);
     }
   } else {
     text << (Bdd_is_tautology(f, 0) ? "0" : "1") << last_end;

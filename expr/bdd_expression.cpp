@@ -100,10 +100,8 @@ void Bddexpression::internal_build_aval_dependances() {
   aval_dependance.clear();
   bddpp_manager* man = my_bdd_manager();
   if (man == nullptr || bdd_exp == 0) return;
-  std::vector<int> presence(static_cast<size_t>(man->Nb_bdd_vars()) + 1, 0);
-  man->Present_variables(bdd_exp, presence.data());
-  for (long i = 0; i < man->Nb_bdd_vars(); ++i)
-    if (presence[i]) aval_dependance.add(i);
+  for (long i : man->Support_indexes(bdd_exp))
+    aval_dependance.add(i);
 }
 
 tessaro::set<long> Bddexpression::set_of_aval_dependances() {

@@ -26,7 +26,13 @@ void Bddexpressionwood::stat(std::ostream& out) const {
   if (man->Nb_bdd_vars() != nb_var_bdd)
     out << "INTERNAL ERROR: bdd variables number doesn't corresponding !!!" << std::endl;
   out << "  - arrays's length  : " << nb_max_var_bdd << std::endl;
-  out << "  - expression ids set " << ens_exp << std::endl;
+  out << "  - expression ids set {";
+  const char* sep = "";
+  for (long k : ens_exp) {
+    out << sep << k;
+    sep = ", ";
+  }
+  out << "}" << std::endl;
   out << "  - nb levels " << nb_level << std::endl;
   out << std::endl;
 }

@@ -87,7 +87,8 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
   }
   Bddexpression* copy = new Bddexpression(*e);
   exp_table[k] = copy;
-  ens_exp.add(k);
+  ens_exp.insert(k);
+  ens_exp_order_valid = false;
   const tessaro::set<long> deps = copy->set_of_aval_dependances();
   for (tessaro::scanset<long> it(deps); !it.last_item(); it.next_item())
     if (it.item() < nb_var_bdd) amont_dep_table[it.item()].add(k);
@@ -96,7 +97,7 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
 }
 
 long Bddexpressionwood::exp_number() const {
-  return ens_exp.card();
+  return static_cast<long>(ens_exp.size());
 }
 
 Bddexpression* Bddexpressionwood::exp(int n) const {
@@ -104,7 +105,11 @@ Bddexpression* Bddexpressionwood::exp(int n) const {
     std::cerr << "in Bddexpressionwood::exp(): bad number ..." << std::endl;
     return nullptr;
   }
-  return exp_table[ens_exp.item_ident(n + 1)];
+  if (!ens_exp_order_valid) {
+    ens_exp_order.assign(ens_exp.begin(), ens_exp.end());
+    ens_exp_order_valid = true;
+  }
+  return exp_table[ens_exp_order[n]];
 }
 
 Bddexpression* Bddexpressionwood::exp_at(long i) const {
