@@ -57,7 +57,8 @@ part_view view_of(b_automaton* part, const std::string& instance_name) {
   for (const auto& list :
        {part->state_vars_list(), part->inputs_list(), part->outputs_list(), part->locals_list()})
     v.positions.insert(v.positions.end(), list.begin(), list.end());
-  for (int pos = 0; pos < v.nb_state_vars; ++pos) v.first_state_var.emplace(v.positions[pos], pos);
+  for (int pos = 0; pos < v.nb_state_vars; ++pos)
+    v.first_state_var.emplace(v.positions[pos], pos);
   for (int pos = v.nb_state_vars; pos < v.nb_state_vars + v.nb_inputs; ++pos)
     v.first_input.emplace(v.positions[pos], pos);
   return v;
@@ -170,6 +171,32 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
   // is not. Those get no variable of their own; an unconnected one stays in
   // the interface under its name. The other outputs named like a latch or an
   // input of their part get a variable defined as that signal.
+  // An output defined by several parts is the or of their definitions. A
+  // part that reads such an output itself must still read its own
+  // definition: that definition goes to a private local of the part.
+  std::unordered_map<std::string, int> defining_parts;
+  for (int p = 0; p < n; ++p) {
+    const part_view& v = views[p];
+    for (int k = 0; k < v.nb_outputs; ++k) {
+      const std::string& name = v.positions[v.nb_state_vars + v.nb_inputs + k];
+      if (!output_wired[p][k] && v.input(name) < 0) ++defining_parts[name];
+    }
+  }
+  std::vector<std::unordered_set<std::string>> read_names(n);
+  for (int p = 0; p < n; ++p) {
+    bddpp_manager* pm = parts[p]->manager_associe();
+    for (Bddexpressionwood* wood : {parts[p]->trans_wood_associee(), parts[p]->def_wood_associee()})
+      for (long i : wood->defined_indexes())
+        for (tessaro::scanset<long> it(wood->exp_at(i)->dependances()); !it.last_item();
+             it.next_item())
+          read_names[p].insert(pm->Name_var_by_index(it.item()));
+  }
+  struct private_output {
+    int part, position, output_entry, local;
+  };
+  std::vector<private_output> private_outputs;
+  std::vector<std::string> private_locals;
+
   std::vector<std::string> interface_outputs;
   std::unordered_set<std::string> aliases;
   std::vector<std::pair<int, int>> input_aliases;  // (part, position) resolved later
@@ -203,15 +230,25 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
           refuse("the output " + name + " is the input of one instance and defined by another");
         if (q < 0) interface_outputs.push_back(name);
         entry = S + I + (q >= 0 ? q : outputs.append(name));
+        if (defining_parts[name] > 1 && read_names[p].count(name) && v.state_var(name) < 0) {
+          private_outputs.push_back({p, pos, entry, static_cast<int>(private_locals.size())});
+          private_locals.push_back(v.prefix + name);
+        }
       }
     }
   }
   const int O = static_cast<int>(outputs.names().size());
 
-  // Locals: the connection locals, then the prefixed locals of every part.
+  // Locals: the connection locals, the private outputs, then the prefixed
+  // locals of every part.
   names->input_names = inputs.names();
   names->output_names = outputs.names();
   names->local_names = wire_locals.names();
+  for (private_output& o : private_outputs) {
+    o.local = S + I + O + static_cast<int>(names->local_names.size());
+    maps[o.part].by_position[o.position] = o.local;
+    names->local_names.push_back(private_locals[&o - private_outputs.data()]);
+  }
   for (int p = 0; p < n; ++p) {
     const part_view& v = views[p];
     const int first_local = v.nb_state_vars + v.nb_inputs + v.nb_outputs;
@@ -319,6 +356,9 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
         define(defs, man, man->Bdd_var_by_index(entry),
                man->Bdd_var_by_index(maps[p].by_position[source]));
     }
+    for (const private_output& o : private_outputs)
+      if (o.part == p)
+        define(defs, man, man->Bdd_var_by_index(o.output_entry), man->Bdd_var_by_index(o.local));
   }
 
   for (int p = 0; p < n; ++p) {

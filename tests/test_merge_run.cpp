@@ -150,6 +150,20 @@ TEST(MergeRun, SharedOutputIsTheOrOfBothDefinitions) {
   EXPECT_EQ(out, ".model a_b\n.inputs u v\n.outputs z\n\n.names  u v z\n1- 1\n-1 1\n\n.end\n\n");
 }
 
+TEST(MergeRun, SharedOutputReadInsideItsModelKeepsThatModelsValue) {
+  TempDir d;
+  // w reads the first model's own z, not the or of both models' z.
+  const std::string out =
+      run_ok(d, ".model a\n.inputs u\n.outputs z w\n.names u z\n1 1\n.names z w\n1 1\n.end\n",
+             ".model b\n.inputs v\n.outputs z\n.names v z\n1 1\n.end\n");
+  EXPECT_EQ(out,
+            ".model a_b\n.inputs u v\n.outputs z w\n\n"
+            ".names  v inst0_z z\n1- 1\n-1 1\n"
+            ".names  inst0_z w\n1 1\n"
+            ".names  u inst0_z\n1 1\n"
+            "\n.end\n\n");
+}
+
 TEST(MergeRun, FileLayoutWithoutInputsOutputsOrDefinitions) {
   TempDir d;
   // No inputs: the second line is empty. No outputs: no line at all. A latch
@@ -240,7 +254,8 @@ TEST(MergeRun, InputAlsoListedAsOutputIsAWire) {
   d.write("a.blif", a);
   auto self = run_tessaro(d.path(), {"a", "a"});
   EXPECT_EQ(self.status, 1);
-  EXPECT_EQ(self.out, "parsing of a.blif and a.blif\nConnections list:\n(1:0 --> 0:0\n, 0:0 --> 1:0\n)\n");
+  EXPECT_EQ(self.out,
+            "parsing of a.blif and a.blif\nConnections list:\n(1:0 --> 0:0\n, 0:0 --> 1:0\n)\n");
   EXPECT_EQ(self.err,
             "error in merge: the signal x of inst0 is an input and an output wired to the other "
             "model both ways: it would drive itself\n");
