@@ -22,6 +22,18 @@ struct part_view {
   std::string prefix;  // instance name and "_"
   std::vector<std::string> positions;
   int nb_state_vars, nb_inputs, nb_outputs;
+
+  std::unordered_map<std::string, int> first_state_var, first_input;
+
+  // Position of the first state variable / input of that name, or -1.
+  int state_var(const std::string& name) const { return lookup(first_state_var, name); }
+  int input(const std::string& name) const { return lookup(first_input, name); }
+
+ private:
+  static int lookup(const std::unordered_map<std::string, int>& m, const std::string& name) {
+    auto it = m.find(name);
+    return it == m.end() ? -1 : it->second;
+  }
 };
 
 // Composed index of every position of a part, then of every manager variable.
@@ -36,11 +48,19 @@ struct part_maps {
 }
 
 part_view view_of(b_automaton* part, const std::string& instance_name) {
-  part_view v{
-      part, instance_name + "_", {}, part->nb_state_vars(), part->nb_inputs(), part->nb_outputs()};
+  part_view v;
+  v.part = part;
+  v.prefix = instance_name + "_";
+  v.nb_state_vars = part->nb_state_vars();
+  v.nb_inputs = part->nb_inputs();
+  v.nb_outputs = part->nb_outputs();
   for (const auto& list :
        {part->state_vars_list(), part->inputs_list(), part->outputs_list(), part->locals_list()})
     v.positions.insert(v.positions.end(), list.begin(), list.end());
+  for (int pos = 0; pos < v.nb_state_vars; ++pos)
+    v.first_state_var.emplace(v.positions[pos], pos);
+  for (int pos = v.nb_state_vars; pos < v.nb_state_vars + v.nb_inputs; ++pos)
+    v.first_input.emplace(v.positions[pos], pos);
   return v;
 }
 
@@ -145,34 +165,90 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
   }
   const int I = static_cast<int>(inputs.names().size());
 
-  // Outputs, the same way. A connected output that is also the part's latch
-  // output is that state variable itself.
+  // Outputs, the same way. An output that is also the part's latch output,
+  // when connected, is that state variable; an output that is also the
+  // part's input is that input, unless the input is connected and the output
+  // is not. Those get no variable of their own; an unconnected one stays in
+  // the interface under its name. The other outputs named like a latch or an
+  // input of their part get a variable defined as that signal.
+  // An output defined by several parts is the or of their definitions. A
+  // part that reads such an output itself must still read its own
+  // definition: that definition goes to a private local of the part.
+  std::unordered_map<std::string, int> defining_parts;
+  for (int p = 0; p < n; ++p) {
+    const part_view& v = views[p];
+    for (int k = 0; k < v.nb_outputs; ++k) {
+      const std::string& name = v.positions[v.nb_state_vars + v.nb_inputs + k];
+      if (!output_wired[p][k] && v.input(name) < 0) ++defining_parts[name];
+    }
+  }
+  std::vector<std::unordered_set<std::string>> read_names(n);
+  for (int p = 0; p < n; ++p) {
+    bddpp_manager* pm = parts[p]->manager_associe();
+    for (Bddexpressionwood* wood : {parts[p]->trans_wood_associee(), parts[p]->def_wood_associee()})
+      for (long i : wood->defined_indexes())
+        for (tessaro::scanset<long> it(wood->exp_at(i)->dependances()); !it.last_item();
+             it.next_item())
+          read_names[p].insert(pm->Name_var_by_index(it.item()));
+  }
+  struct private_output {
+    int part, position, output_entry, local;
+  };
+  std::vector<private_output> private_outputs;
+  std::vector<std::string> private_locals;
+
+  std::vector<std::string> interface_outputs;
+  std::unordered_set<std::string> aliases;
+  std::vector<std::pair<int, int>> input_aliases;  // (part, position) resolved later
   for (int p = 0; p < n; ++p) {
     const part_view& v = views[p];
     for (int k = 0; k < v.nb_outputs; ++k) {
       const int pos = v.nb_state_vars + v.nb_inputs + k;
       const std::string& name = v.positions[pos];
       int& entry = maps[p].by_position[pos];
-      if (output_wired[p][k]) {
-        int latch = -1;
-        for (int s = 0; s < v.nb_state_vars && latch < 0; ++s)
-          if (v.positions[s] == name) latch = s;
-        if (latch >= 0)
-          entry = maps[p].by_position[latch];
-        else
-          wire_locals.append(v.prefix + name);
+      const int latch = v.state_var(name);
+      const int input = v.input(name);
+      if (latch >= 0 && output_wired[p][k]) {
+        entry = maps[p].by_position[latch];
+      } else if (input >= 0 && (output_wired[p][k] || !input_wired[p][input - v.nb_state_vars])) {
+        if (output_wired[p][k] && input_wired[p][input - v.nb_state_vars])
+          refuse("the signal " + name + " of " + instance_names[p] +
+                 " is an input and an output wired to the other model both ways: it would "
+                 "drive itself");
+        if (!output_wired[p][k]) {
+          if (outputs.find(name) >= 0)
+            refuse("the output " + name + " of " + instance_names[p] +
+                   " is its own input and is also defined elsewhere");
+          if (aliases.insert(name).second) interface_outputs.push_back(name);
+        }
+        input_aliases.emplace_back(p, pos);
+      } else if (output_wired[p][k]) {
+        wire_locals.append(v.prefix + name);
       } else {
         int q = outputs.find(name);
+        if (aliases.count(name))
+          refuse("the output " + name + " is the input of one instance and defined by another");
+        if (q < 0) interface_outputs.push_back(name);
         entry = S + I + (q >= 0 ? q : outputs.append(name));
+        if (defining_parts[name] > 1 && read_names[p].count(name) && v.state_var(name) < 0) {
+          private_outputs.push_back({p, pos, entry, static_cast<int>(private_locals.size())});
+          private_locals.push_back(v.prefix + name);
+        }
       }
     }
   }
   const int O = static_cast<int>(outputs.names().size());
 
-  // Locals: the connection locals, then the prefixed locals of every part.
+  // Locals: the connection locals, the private outputs, then the prefixed
+  // locals of every part.
   names->input_names = inputs.names();
   names->output_names = outputs.names();
   names->local_names = wire_locals.names();
+  for (private_output& o : private_outputs) {
+    o.local = S + I + O + static_cast<int>(names->local_names.size());
+    maps[o.part].by_position[o.position] = o.local;
+    names->local_names.push_back(private_locals[&o - private_outputs.data()]);
+  }
   for (int p = 0; p < n; ++p) {
     const part_view& v = views[p];
     const int first_local = v.nb_state_vars + v.nb_inputs + v.nb_outputs;
@@ -188,9 +264,15 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
     const part_view& v = views[p];
     for (int pos = v.nb_state_vars; pos < v.nb_state_vars + v.nb_inputs + v.nb_outputs; ++pos) {
       if (maps[p].by_position[pos] != -1) continue;
+      if (pos >= v.nb_state_vars + v.nb_inputs && v.input(v.positions[pos]) >= 0) continue;
       int l = wire_locals.find(v.prefix + v.positions[pos]);
       maps[p].by_position[pos] = S + I + O + l;
     }
+  }
+  for (const auto& alias : input_aliases) {
+    const part_view& v = views[alias.first];
+    const int input = v.input(v.positions[alias.second]);
+    maps[alias.first].by_position[alias.second] = maps[alias.first].by_position[input];
   }
 
   // Every manager variable of a part takes the composed index of the first
@@ -221,6 +303,8 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
       defs->New_var_last(name);
     }
   }
+
+  names->output_names = interface_outputs;
 
   std::cerr << *defs << std::endl;
   std::cerr << "tables des connexions :" << nconn << std::endl;
@@ -260,19 +344,21 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
       man->Bdd_free(left);
       man->Bdd_free(right);
     }
-    // An output that stays in the interface and is also the part's latch
-    // output carries the latch's value.
+    // An output with a variable of its own that is also the part's latch
+    // output or input carries that signal's value.
     for (int k = 0; k < v.nb_outputs; ++k) {
       const int pos = v.nb_state_vars + v.nb_inputs + k;
       const int entry = maps[p].by_position[pos];
       if (entry < S + I || entry >= S + I + O) continue;
-      for (int s = 0; s < v.nb_state_vars; ++s) {
-        if (v.positions[s] != v.positions[pos]) continue;
+      int source = v.state_var(v.positions[pos]);
+      if (source < 0) source = v.input(v.positions[pos]);
+      if (source >= 0)
         define(defs, man, man->Bdd_var_by_index(entry),
-               man->Bdd_var_by_index(maps[p].by_position[s]));
-        break;
-      }
+               man->Bdd_var_by_index(maps[p].by_position[source]));
     }
+    for (const private_output& o : private_outputs)
+      if (o.part == p)
+        define(defs, man, man->Bdd_var_by_index(o.output_entry), man->Bdd_var_by_index(o.local));
   }
 
   for (int p = 0; p < n; ++p) {

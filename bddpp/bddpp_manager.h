@@ -18,6 +18,7 @@
 #include <ostream>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "bdd/bdd.h"
@@ -117,6 +118,10 @@ class bddpp_manager {
   int Bdd_sop_2(bdd f, bdd* out);
   int Bdd_prime_implicants(bdd f, bdd* out);
   void Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other, bdd* other);
+  // Indexes of the variables f depends on, ascending; one walk of f.
+  std::vector<long> Support_indexes(bdd f);
+  // (index, 1 positive / 0 negative) of each literal of a product, by index.
+  std::vector<std::pair<long, int>> Product_literals(bdd product);
   // presence[i] = 1 when f depends on the variable of index i.
   void Present_variables(bdd f, int* presence);
   // literals[i]: 1 positive, 0 negative, 2 absent.
@@ -173,6 +178,8 @@ class bddpp_manager {
   bdd register_var(bdd var, const std::string& name);
 
   bdd_manager internal_man;
+  // Room for the engine's support walk, kept between calls.
+  std::vector<bdd> support_scratch;
   // The name table is kept by manager id, so it stays aligned with the
   // variables whatever their order: the name at index i is the name of the
   // id the engine places at index i. The hash map gives lookups by name in
@@ -202,8 +209,8 @@ class Tdd {
   // The implicant walk of Bdd_prime_implicants with the products kept as
   // literal masks, so that the containment tests cost no engine operation.
   void implicants_walk(Walk& w) const;
-  // Marks seen[id] for the manager id of every inner node's variable.
-  void collect_vars(std::vector<char>& seen) const;
+  // Adds the manager id of every inner node's variable to `seen`.
+  void collect_vars(std::unordered_map<long, long>& seen) const;
 
   bddpp_manager* pbddman;
   bdd node_var = 0;

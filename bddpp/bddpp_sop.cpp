@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
+#include "bddpp/product_array.h"
 
 namespace {
 
@@ -91,11 +92,8 @@ int bddpp_manager::Bdd_sop_1(bdd f, bdd* out) {
   }
   const int count = Bdd_sop_0(f, out);
   // Literal removal: drop each literal whose removal keeps the product inside f.
-  std::vector<int> presence(static_cast<std::size_t>(Nb_bdd_vars()));
   for (int i = 0; i < count; ++i) {
-    Present_variables(out[i], presence.data());
-    for (long j = 0; j < Nb_bdd_vars(); ++j) {
-      if (presence[j] == 0) continue;
+    for (long j : Support_indexes(out[i])) {
       bdd wider = Bdd_extract(out[i], Bdd_var_by_index(j));
       if (Bdd_imply(wider, f)) {
         Bdd_free(out[i]);
@@ -134,7 +132,7 @@ int bddpp_manager::Bdd_sop_1(bdd f, bdd* out) {
 void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other,
                                              bdd* other) {
   // Left uninitialised: only the entries written are ever touched.
-  std::unique_ptr<bdd[]> primes(new bdd[kBddppMaxProducts + 1]);
+  product_array primes;
   const int count = Bdd_prime_implicants(f, primes.get());
   // A prime is essential when the disjunction of the others misses part of f;
   // the disjunctions come from the prefix and suffix disjunctions.
@@ -165,8 +163,8 @@ void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essen
 
 int bddpp_manager::Bdd_sop_2(bdd f, bdd* out) {
   if (f == 0) return 0;
-  std::unique_ptr<bdd[]> essential(new bdd[kBddppMaxProducts]);
-  std::unique_ptr<bdd[]> other(new bdd[kBddppMaxProducts]);
+  product_array essential;
+  product_array other;
   int n_essential = 0;
   int n_other = 0;
   Bdd_essential_implicants(f, n_essential, essential.get(), n_other, other.get());

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <unordered_map>
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
@@ -81,7 +82,7 @@ int Tdd::Bdd_implicants_loc(bdd cube, int count, bdd* out) {
 // A product implies another exactly when it has all of the other's literals.
 struct Tdd::Walk {
   bddpp_manager* man;
-  std::vector<long> position_of_id;
+  std::unordered_map<long, long> position_of_id;
   std::vector<bdd> var_at;
   std::size_t words = 1;
   std::vector<std::uint64_t> cube;   // the current path, 2 * words
@@ -115,9 +116,9 @@ struct Tdd::Walk {
   }
 };
 
-void Tdd::collect_vars(std::vector<char>& seen) const {
+void Tdd::collect_vars(std::unordered_map<long, long>& seen) const {
   if (positive_son == nullptr) return;
-  seen[static_cast<std::size_t>(pbddman->Bdd_if_id(node_var))] = 1;
+  seen.emplace(pbddman->Bdd_if_id(node_var), -1);
   positive_son->collect_vars(seen);
   negative_son->collect_vars(seen);
   dontcare_son->collect_vars(seen);
@@ -141,7 +142,7 @@ void Tdd::implicants_walk(Walk& w) const {
     w.masks.insert(w.masks.end(), w.cube.begin(), w.cube.end());
     return;
   }
-  const long p = w.position_of_id[static_cast<std::size_t>(pbddman->Bdd_if_id(node_var))];
+  const long p = w.position_of_id.at(pbddman->Bdd_if_id(node_var));
   const std::size_t word = static_cast<std::size_t>(p) / 64;
   const std::uint64_t bit = std::uint64_t{1} << (p % 64);
   w.cube[word] |= bit;
@@ -158,13 +159,15 @@ int Tdd::Bdd_prime_implicants(bdd* out) {
   Walk w;
   w.man = pbddman;
   w.out = out;
-  std::vector<char> seen(static_cast<std::size_t>(pbddman->Nb_bdd_vars()), 0);
-  collect_vars(seen);
-  w.position_of_id.assign(seen.size(), -1);
-  for (std::size_t i = 0; i < seen.size(); ++i) {
-    if (seen[i] == 0) continue;
-    w.position_of_id[i] = static_cast<long>(w.var_at.size());
-    w.var_at.push_back(pbddman->Bdd_var_by_id(static_cast<long>(i)));
+  // The variables of the tree, by ascending id; only they get a position.
+  collect_vars(w.position_of_id);
+  std::vector<long> ids;
+  for (const auto& entry : w.position_of_id)
+    ids.push_back(entry.first);
+  std::sort(ids.begin(), ids.end());
+  for (long id : ids) {
+    w.position_of_id[id] = static_cast<long>(w.var_at.size());
+    w.var_at.push_back(pbddman->Bdd_var_by_id(id));
   }
   w.words = std::max<std::size_t>(1, (w.var_at.size() + 63) / 64);
   w.cube.assign(2 * w.words, 0);

@@ -55,6 +55,7 @@ void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {
   blif_debuger_law(r.n, r.k, r.text, trace_mode, *log_stream);
   switch (rule) {
     case 2:  // nom_declaration: TOKEN_model nom_circuit
+      model_name = rhs[1].text;
       result.text = std::move(rhs[1].text);
       break;
     case 4:  // input_declarations: TOKEN_inputs ident_list
@@ -129,9 +130,9 @@ void class_blif_parser::final_action() {
   const blif_rule& r = blif_rule_at(1);
   blif_debuger_law(r.n, r.k, r.text, trace_mode, *log_stream);
   build_automaton();
-  // Emptied so that the same parser can read the next model. The transition
-  // and definition equation lists of the assembly, once they exist, are
-  // emptied first.
+  // Emptied so that the same parser can read the next model.
+  trans_equations.clear();
+  def_equations.clear();
   inputs.clear();
   outputs.clear();
   locals.clear();
@@ -140,6 +141,3 @@ void class_blif_parser::final_action() {
   latch_init_values.clear();
   equations.clear();
 }
-
-// The assembly of the declaration and the automaton is not written yet.
-void class_blif_parser::build_automaton() {}

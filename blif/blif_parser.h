@@ -10,11 +10,11 @@
 #include <ostream>
 #include <string>
 
+#include "automaton/b_autom_dec.h"
+#include "automaton/b_automaton.h"
 #include "bdd/bdd.h"
 #include "blif/blif_lexer.h"
-
-class b_autom_dec;
-class b_automaton;
+#include "expr/bdd_expression.h"
 
 // One ".names" table: its names (inputs, then output) and its rows, each row
 // a list of 0 ("0"), 1 ("1") and 2 ("-").
@@ -23,6 +23,8 @@ class class_equation_blif {
   void add_vars(std::list<std::string>& names) { vars = names; }
   void add_pla(std::list<std::list<int>>& rows) { pla = rows; }
   std::list<std::string>& my_vars() { return vars; }
+  // The table as the equation output = function, entered into `wood`.
+  Bddexpression bddexpression_convert(Bddexpressionwood* wood);
 
   std::list<std::string> vars;
   std::list<std::list<int>> pla;
@@ -55,6 +57,8 @@ class class_blif_parser {
   blifFlexLexer* lexer = nullptr;
   b_autom_dec* declaration = nullptr;
   b_automaton* automaton = nullptr;
+  std::list<Bddexpression> trans_equations;
+  std::list<Bddexpression> def_equations;
   bdd initial_state = 0;
   std::list<std::string> inputs;
   std::list<std::string> outputs;
@@ -63,6 +67,15 @@ class class_blif_parser {
   std::list<std::string> state_vars;
   std::list<std::string> latch_init_values;
   std::list<class_equation_blif> equations;
+  // Name given by ".model", for messages.
+  std::string model_name;
+
+  // Every name of a table that is neither an input, an output, a state
+  // variable nor already listed, in order of first occurrence; then every
+  // latch input that occurs nowhere else.
+  void compute_locals();
+  // Transition equations and initial state, then one definition per table.
+  void compute_transitions();
 
  private:
   friend int blifparse_bounded(int initial_depth, int max_depth);
@@ -70,10 +83,11 @@ class class_blif_parser {
   // Runs the action of `rule`; rhs points at the values of its right member.
   void reduce(int rule, YYSTYPE* rhs, YYSTYPE& result);
   void final_action();
-  // Builds the declaration and the automaton of the model just read. The
-  // equation conversion and automaton assembly are not written yet, so for
-  // now it builds nothing and `automaton` stays null.
+  // Builds the declaration and the automaton of the model just read.
   void build_automaton();
+  // Drops repeated names within the interface lists and refuses (status 1)
+  // models in which one signal would have two drivers.
+  void check_signals();
 };
 
 // The current parser: set by the constructor and by parse, cleared by the

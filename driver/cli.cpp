@@ -7,6 +7,7 @@
 
 #include "blif/blif_lexer.h"
 #include "blif/blif_parser.h"
+#include "driver/merge_stage.h"
 
 namespace {
 
@@ -84,9 +85,11 @@ bool all_open(const std::ifstream& in1, const std::string& in1_name, const std::
   return ok;
 }
 
-// Parses both inputs with one parser and one scanner; returns the exit status.
-int parse_both(std::ifstream& in1, const std::string& in1_name, std::ifstream& in2,
-               const std::string& in2_name, std::fstream& log) {
+// Parses both inputs with one parser and one scanner, then merges the two
+// automata into `out`; returns the exit status.
+int parse_and_merge(const std::string& name1, std::ifstream& in1, const std::string& in1_name,
+                    const std::string& name2, std::ifstream& in2, const std::string& in2_name,
+                    std::ofstream& out, std::fstream& log) {
   class_blif_parser parser;
   the_scanner = new blifFlexLexer(&in1, nullptr);
   parser.lexer = the_scanner;
@@ -95,12 +98,13 @@ int parse_both(std::ifstream& in1, const std::string& in1_name, std::ifstream& i
     std::cerr << "parsing error in file " << in1_name << std::endl;
     return 1;
   }
+  b_automaton* first = parser.automaton;
   the_scanner->yyrestart(&in2);
   if (parser.parse(log, 1) != 0) {
     std::cerr << "parsing error in file " << in2_name << std::endl;
     return 1;
   }
-  // Both automata are now read; merging them and writing the output come next.
+  merge_and_write(first, parser.automaton, out, name1, name2);
   return 0;
 }
 
@@ -121,7 +125,7 @@ int run(const std::string& name1, const std::string& name2) {
 
   int status = 1;
   if (all_open(in1, in1_name, in2, in2_name, out, out_name, log, log_name))
-    status = parse_both(in1, in1_name, in2, in2_name, log);
+    status = parse_and_merge(name1, in1, in1_name, name2, in2, in2_name, out, log);
   in1.close();
   in2.close();
   log.close();

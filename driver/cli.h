@@ -1,5 +1,5 @@
 // Command-line driver: arguments, help and version texts, the four file
-// names of a run, and the parse of both BLIF files.
+// names of a run, the parse of both BLIF files and the merge of their automata.
 #pragma once
 
 // Runs the whole program for the given arguments; returns the exit status.

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -104,7 +105,7 @@ class Bddexpressionwood {
   bddpp_manager* my_bdd_manager() const { return man; }
   void add_amont_dependance(long i, long k);
   const tessaro::set<long>& amont_dependances(long i) const { return amont_dep_table[i]; }
-  const tessaro::set<long>& defined_indexes() const { return ens_exp; }
+  const std::set<long>& defined_indexes() const { return ens_exp; }
 
   // Forwards to the manager.
   bdd Bdd_and(bdd f, bdd g) { return man->Bdd_and(f, g); }
@@ -135,7 +136,11 @@ class Bddexpressionwood {
   void grow_capacity(long n, const char* who);
 
   bddpp_manager* man;
-  tessaro::set<long> ens_exp;
+  // The defined indexes, with their ascending list rebuilt on demand so
+  // that walking the equations in order costs one pass.
+  std::set<long> ens_exp;
+  mutable std::vector<long> ens_exp_order;
+  mutable bool ens_exp_order_valid = true;
   long nb_var_bdd = 0;
   long nb_max_var_bdd = 1;
   std::vector<Bddexpression*> exp_table;

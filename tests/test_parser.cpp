@@ -73,6 +73,7 @@ std::string last_line(const std::string& log) {
 
 TEST_F(ParserTest, ExampleTraceListsAndReuse) {
   EXPECT_EQ(pblif_parser, &parser_);
+  b_automaton* previous = nullptr;
   for (int round = 0; round < 2; ++round) {
     Outcome out = parse(kExample);
     EXPECT_EQ(out.result, 0);
@@ -81,7 +82,17 @@ TEST_F(ParserTest, ExampleTraceListsAndReuse) {
     EXPECT_TRUE(parser_.inputs.empty());
     EXPECT_TRUE(parser_.outputs.empty());
     EXPECT_TRUE(parser_.equations.empty());
-    EXPECT_EQ(parser_.automaton, nullptr);
+    // Each model read gives a new automaton with its own manager.
+    ASSERT_NE(parser_.automaton, nullptr);
+    EXPECT_NE(parser_.automaton, previous);
+    if (previous) {
+      EXPECT_NE(parser_.automaton->manager_associe(), previous->manager_associe());
+    }
+    EXPECT_EQ(parser_.automaton->inputs_list(), std::list<std::string>{"a"});
+    EXPECT_EQ(parser_.automaton->outputs_list(), std::list<std::string>{"y"});
+    EXPECT_EQ(parser_.automaton->nb_equ_def(), 1);
+    EXPECT_EQ(parser_.automaton->nb_equ_trans(), 0);
+    previous = parser_.automaton;
   }
   EXPECT_EQ(echo_.str(), "");
 }

@@ -1,0 +1,151 @@
+// Text of products and sums of products, and covers in PLA and BLIF layout.
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "bddpp/bddpp_manager.h"
+#include "bddpp/product_array.h"
+
+namespace {
+
+// The products of f by `method`, released when the list goes.
+class product_list {
+ public:
+  product_list(bddpp_manager* man, bdd f, int method) : man_(man) {
+    count_ = man->Bdd_sop(f, products_.get(), method);
+  }
+  ~product_list() {
+    for (int i = 0; i < count_; ++i) man_->Bdd_free(products_[i]);
+  }
+  product_list(const product_list&) = delete;
+  product_list& operator=(const product_list&) = delete;
+  int size() const { return count_; }
+  bdd operator[](int i) const { return products_[i]; }
+
+ private:
+  bddpp_manager* man_;
+  product_array products_;
+  int count_ = 0;
+};
+
+}  // namespace
+
+std::string bddpp_manager::Print_product_to_String_pref_suff(const char* and_sep,
+                                                             const char* not_before,
+                                                             const char* not_after, bdd product,
+                                                             const char* prefix,
+                                                             const char* suffix) {
+  if (Bdd_is_tautology(product, 0)) return "0";
+  if (Bdd_is_tautology(product, 1)) return "1";
+  std::string text;
+  bool first = true;
+  for (const auto& literal : Product_literals(product)) {
+    if (!first) text += and_sep;
+    first = false;
+    if (literal.second == 0) text += not_before;
+    text += prefix;
+    text += Name_var_by_index(literal.first);
+    text += suffix;
+    if (literal.second == 0) text += not_after;
+  }
+  return text;
+}
+
+std::string bddpp_manager::Print_product_to_String(const char* and_sep, const char* not_before,
+                                                   const char* not_after, bdd product) {
+  return Print_product_to_String_pref_suff(and_sep, not_before, not_after, product, "", "");
+}
+
+void bddpp_manager::Print_product_pref_suff(const char* and_sep, const char* not_before,
+                                            const char* not_after, std::ostream& out, bdd product,
+                                            const char* prefix, const char* suffix) {
+  out << Print_product_to_String_pref_suff(and_sep, not_before, not_after, product, prefix, suffix);
+}
+
+void bddpp_manager::Print_product(const char* and_sep, const char* not_before,
+                                  const char* not_after, std::ostream& out, bdd product) {
+  Print_product_pref_suff(and_sep, not_before, not_after, out, product, "", "");
+}
+
+std::string bddpp_manager::Print_sop_to_String_pref_suff(const char* or_sep, const char* and_sep,
+                                                         const char* not_before,
+                                                         const char* not_after, bdd f,
+                                                         const char* prefix, const char* suffix,
+                                                         int method) {
+  product_list products(this, f, method);
+  if (products.size() == 0) return "0";
+  std::string text;
+  for (int i = 0; i < products.size(); ++i) {
+    if (i > 0) text += or_sep;
+    text += Print_product_to_String_pref_suff(and_sep, not_before, not_after, products[i], prefix,
+                                              suffix);
+  }
+  return text;
+}
+
+std::string bddpp_manager::Print_sop_to_String(const char* or_sep, const char* and_sep,
+                                               const char* not_before, const char* not_after, bdd f,
+                                               int method) {
+  return Print_sop_to_String_pref_suff(or_sep, and_sep, not_before, not_after, f, "", "", method);
+}
+
+void bddpp_manager::Print_sop_pref_suff(const char* or_sep, const char* and_sep,
+                                        const char* not_before, const char* not_after,
+                                        std::ostream& out, bdd f, const char* prefix,
+                                        const char* suffix, int method) {
+  out << Print_sop_to_String_pref_suff(or_sep, and_sep, not_before, not_after, f, prefix, suffix,
+                                       method);
+}
+
+void bddpp_manager::Print_sop(const char* or_sep, const char* and_sep, const char* not_before,
+                              const char* not_after, std::ostream& out, bdd f, int method) {
+  Print_sop_pref_suff(or_sep, and_sep, not_before, not_after, out, f, "", "", method);
+}
+
+void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
+                                        const char* suffix, const char* head, const char* head_end,
+                                        const char* row_sep, const char* last_end,
+                                        const char* column_sep, int method) {
+  const std::string output = Name_var_by_bdd(var);
+  const std::vector<long> columns = Support_indexes(f);
+  product_list products(this, f, method);
+  if (products.size() > kBddppMaxProducts - 1) {
+    std::cerr << "internal error in void bdd_manager::PLA_print...(ostream &, bdd)" << std::endl;
+    std::cerr << " product term number exceded limit" << std::endl;
+    std::exit(1);
+  }
+  // The cover is built whole, then written at once.
+  std::ostringstream text;
+  text << head;
+  for (long i : columns)
+    text << prefix << Name_var_by_index(i) << suffix << " ";
+  text << prefix << output << suffix << head_end;
+  if (!columns.empty()) {
+    std::string row;
+    for (int p = 0; p < products.size(); ++p) {
+      // Both lists are in index order: one merge gives the row.
+      row.clear();
+      const auto literals = Product_literals(products[p]);
+      auto literal = literals.begin();
+      for (long i : columns) {
+        while (literal != literals.end() && literal->first < i)
+          ++literal;
+        if (literal != literals.end() && literal->first == i)
+          row += literal->second == 0 ? "0" : "1";
+        else
+          row += "-";
+        row += column_sep;
+      }
+      text << row << " 1" << (p + 1 == products.size() ? last_end : row_sep);
+    }
+  } else {
+    text << (Bdd_is_tautology(f, 0) ? "0" : "1") << last_end;
+  }
+  out << text.str();
+}
+
+void bddpp_manager::BLIF_print(std::ostream& out, bdd var, bdd f, int method) {
+  PLA_print_pref_suff(out, var, f, "", "", ".names  ", "\n", "\n", "\n", "", method);
+}

@@ -1,0 +1,37 @@
+// Sparse views of a function: the indexes it depends on and the literals of
+// a product, in time proportional to the function rather than to the number
+// of variables.
+#include <algorithm>
+
+#include "bddpp/bddpp_manager.h"
+
+std::vector<long> bddpp_manager::Support_indexes(bdd f) {
+  std::vector<long> indexes;
+  if (f == 0) return indexes;
+  support_scratch.resize(static_cast<std::size_t>(Nb_bdd_vars()) + 1);
+  bdd_support(internal_man, f, support_scratch.data());
+  for (const bdd* var = support_scratch.data(); *var != 0; ++var)
+    indexes.push_back(bdd_if_index(internal_man, *var));
+  std::sort(indexes.begin(), indexes.end());
+  return indexes;
+}
+
+std::vector<std::pair<long, int>> bddpp_manager::Product_literals(bdd product) {
+  std::vector<std::pair<long, int>> literals;
+  if (product == 0) return literals;
+  // In a product every node has one branch to zero: the literal follows the
+  // other branch.
+  bdd g = Bdd_dup(product);
+  while (!Bdd_is_tautology(g, 0) && !Bdd_is_tautology(g, 1)) {
+    const long index = Bdd_if_index(g);
+    bdd then_part = Bdd_then(g);
+    bdd else_part = Bdd_else(g);
+    const bool positive = !Bdd_is_tautology(then_part, 0);
+    literals.emplace_back(index, positive ? 1 : 0);
+    Bdd_free(g);
+    g = positive ? then_part : else_part;
+    Bdd_free(positive ? else_part : then_part);
+  }
+  Bdd_free(g);
+  return literals;
+}

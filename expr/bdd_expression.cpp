@@ -1,0 +1,151 @@
+// One equation over a manager: construction, copies, dependence sets and
+// replacement of the right member.
+#include "expr/bdd_expression.h"
+
+#include <iostream>
+
+Bddexpression::Bddexpression(std::string n, Bddexpressionwood* wood, bdd var, bdd exp, long early,
+                             long late)
+    : name(std::move(n)) {
+  attach(wood, var, exp, early, late);
+}
+
+Bddexpression::Bddexpression(std::string n, Bddexpressionwood* wood, bdd var, bdd exp, long early,
+                             long late, int type)
+    : name(std::move(n)), usertype(type) {
+  attach(wood, var, exp, early, late);
+}
+
+Bddexpression::Bddexpression(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late)
+    : name(wood->Name_var_by_bdd(var)) {
+  attach(wood, var, exp, early, late);
+}
+
+Bddexpression::Bddexpression() = default;
+
+Bddexpression::Bddexpression(Bddexpressionwood* wood) : pw(wood) {}
+
+Bddexpression::Bddexpression(const Bddexpression& other)
+    : pw(other.pw),
+      name(other.name),
+      aval_dependance(other.aval_dependance),
+      latest_date(other.latest_date),
+      earliest_date(other.earliest_date),
+      usertype(other.usertype) {
+  bddpp_manager* man = my_bdd_manager();
+  if (man != nullptr) {
+    bdd_var = other.bdd_var ? man->Bdd_dup(other.bdd_var) : 0;
+    bdd_exp = other.bdd_exp ? man->Bdd_dup(other.bdd_exp) : 0;
+  }
+}
+
+Bddexpression& Bddexpression::operator=(const Bddexpression& other) {
+  if (this == &other) return *this;
+  Bddexpression copy(other);
+  release_members();
+  pw = copy.pw;
+  name = copy.name;
+  aval_dependance = copy.aval_dependance;
+  latest_date = copy.latest_date;
+  earliest_date = copy.earliest_date;
+  usertype = copy.usertype;
+  bdd_var = copy.bdd_var;
+  bdd_exp = copy.bdd_exp;
+  copy.bdd_var = copy.bdd_exp = 0;
+  return *this;
+}
+
+Bddexpression::~Bddexpression() {
+  release_members();
+}
+
+void Bddexpression::release_members() {
+  bddpp_manager* man = my_bdd_manager();
+  if (man == nullptr) return;
+  if (bdd_var) man->Bdd_free(bdd_var);
+  if (bdd_exp) man->Bdd_free(bdd_exp);
+  bdd_var = bdd_exp = 0;
+}
+
+void Bddexpression::attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
+  pw = wood;
+  bddpp_manager* man = my_bdd_manager();
+  if (man != nullptr) {
+    bdd_var = var ? man->Bdd_dup(var) : 0;
+    bdd_exp = exp ? man->Bdd_dup(exp) : 0;
+  }
+  earliest_date = early;
+  latest_date = late;
+  if (pw == nullptr) return;
+  build_normal_dependances();
+  pw->learn_expression(this);
+}
+
+bddpp_manager* Bddexpression::my_bdd_manager() const {
+  return pw ? pw->my_bdd_manager() : nullptr;
+}
+
+long Bddexpression::my_index_var() const {
+  bddpp_manager* man = my_bdd_manager();
+  if (man == nullptr || bdd_var == 0) return -1;
+  return man->Bdd_if_index(bdd_var);
+}
+
+void Bddexpression::build_normal_dependances() {
+  if (pw != nullptr) pw->update_bdd_vars();
+  internal_build_aval_dependances();
+}
+
+void Bddexpression::internal_build_aval_dependances() {
+  aval_dependance.clear();
+  bddpp_manager* man = my_bdd_manager();
+  if (man == nullptr || bdd_exp == 0) return;
+  for (long i : man->Support_indexes(bdd_exp))
+    aval_dependance.add(i);
+}
+
+tessaro::set<long> Bddexpression::set_of_aval_dependances() {
+  tessaro::set<long> kept = aval_dependance;
+  internal_build_aval_dependances();
+  bool same = kept.card() == aval_dependance.card();
+  for (long i = 1; same && i <= kept.card(); ++i)
+    same = kept.item_ident(i) == aval_dependance.item_ident(i);
+  if (!same) {
+    std::cerr << "in  Bddexpression::set_of_aval_dependances() internal error:" << std::endl;
+    std::cerr << "found dependance " << kept << " computed: " << aval_dependance << std::endl;
+  }
+  return aval_dependance;
+}
+
+void Bddexpression::setBddExp(bdd exp) {
+  if (pw == nullptr) {
+    std::cerr << "In Bddexpression::setBddExp(): " << std::endl;
+    std::cerr << "   no wood defined! Aborted  ..." << std::endl;
+    return;
+  }
+  bddpp_manager* man = my_bdd_manager();
+  bdd old = bdd_exp;
+  bdd_exp = exp ? man->Bdd_dup(exp) : 0;
+  if (old) man->Bdd_free(old);
+  build_normal_dependances();
+  const long k = my_index_var();
+  for (tessaro::scanset<long> it(aval_dependance); !it.last_item(); it.next_item()) {
+    const long i = it.item();
+    if (i < pw->Nb_bdd_vars() && pw->exp_at(i) != nullptr) pw->add_amont_dependance(i, k);
+  }
+}
+
+void Bddexpression::setLateDate(long d) {
+  latest_date = d;
+}
+
+void Bddexpression::setEarlyDate(long d) {
+  earliest_date = d;
+  if (pw != nullptr) pw->raise_level(d);
+}
+
+void Bddexpression::put_blif(std::ostream& out, int method) const {
+  bddpp_manager* man = my_bdd_manager();
+  if (man == nullptr || bdd_var == 0 || bdd_exp == 0) return;
+  man->BLIF_print(out, bdd_var, bdd_exp, method);
+}

@@ -1,0 +1,126 @@
+// The table of equations over one manager, indexed by the left member's
+// variable index, with the upstream links of every variable.
+#include <cstdlib>
+#include <iostream>
+
+#include "expr/bdd_expression.h"
+
+namespace {
+
+// Doubling past this capacity would overflow the tables.
+constexpr long kMaxCapacity = 536870911;
+
+}  // namespace
+
+Bddexpressionwood::Bddexpressionwood(bddpp_manager* m) : man(m) {
+  nb_var_bdd = man ? man->Nb_bdd_vars() : 0;
+  grow_capacity(nb_var_bdd, "in Bddexpression: Nb bdd vars reached!");
+  exp_table.assign(static_cast<size_t>(nb_max_var_bdd), nullptr);
+  amont_dep_table.resize(static_cast<size_t>(nb_max_var_bdd));
+}
+
+Bddexpressionwood::~Bddexpressionwood() {
+  for (Bddexpression* e : exp_table)
+    delete e;
+}
+
+void Bddexpressionwood::grow_capacity(long n, const char* message) {
+  while (nb_max_var_bdd < n) {
+    if (nb_max_var_bdd > kMaxCapacity) {
+      std::cerr << message << std::endl;
+      std::cerr << "program aborted ..." << std::endl;
+      std::exit(1);
+    }
+    nb_max_var_bdd *= 2;
+  }
+}
+
+bdd Bddexpressionwood::New_var_last(const std::string& name) {
+  bdd var = man->New_var_last(name);
+  update_bdd_vars();
+  return var;
+}
+
+long Bddexpressionwood::Index_new_var_last(const std::string& name) {
+  return man->Bdd_if_index(New_var_last(name));
+}
+
+void Bddexpressionwood::update_bdd_vars() {
+  const long n = man->Nb_bdd_vars();
+  if (nb_var_bdd >= n) return;
+  if (nb_max_var_bdd < n) {
+    grow_capacity(n, "in Bddexpressionwood: Nb bdd vars reached!");
+    // The equations' dependence sets are recomputed over the new variables.
+    for (long i = 0; i < nb_var_bdd; ++i)
+      if (exp_table[i] != nullptr) exp_table[i]->internal_build_aval_dependances();
+    exp_table.resize(static_cast<size_t>(nb_max_var_bdd), nullptr);
+    amont_dep_table.resize(static_cast<size_t>(nb_max_var_bdd));
+  }
+  for (long i = nb_var_bdd; i < n; ++i) {
+    exp_table[i] = nullptr;
+    amont_dep_table[i].clear();
+  }
+  nb_var_bdd = n;
+}
+
+void Bddexpressionwood::learn_expression(Bddexpression* e) {
+  const char* const internal = "INTERNAL ERROR in Bddexpressionwood::learn_expression():";
+  if (e == nullptr) {
+    std::cerr << internal << std::endl << "no expression !!!" << std::endl << std::endl;
+    return;
+  }
+  const long k = e->my_bdd_var() ? man->Bdd_if_index(e->my_bdd_var()) : -1;
+  if (k < 0 || k >= man->Nb_bdd_vars()) {
+    std::cerr << internal << std::endl
+              << (k < 0 ? "no left member in expression"
+                        : "bdd variable doesn't exist in Bdd manager")
+              << std::endl
+              << std::endl;
+    return;
+  }
+  if (k >= nb_var_bdd) update_bdd_vars();
+  if (exp_table[k] != nullptr) {
+    std::cerr << internal << std::endl
+              << "expression id: " << k << " (" << *exp_table[k] << ") already known" << std::endl
+              << std::endl;
+    return;
+  }
+  Bddexpression* copy = new Bddexpression(*e);
+  exp_table[k] = copy;
+  ens_exp.insert(k);
+  ens_exp_order_valid = false;
+  const tessaro::set<long> deps = copy->set_of_aval_dependances();
+  for (tessaro::scanset<long> it(deps); !it.last_item(); it.next_item())
+    if (it.item() < nb_var_bdd) amont_dep_table[it.item()].add(k);
+  raise_level(e->getEarlyDate());
+  raise_level(e->getLateDate());
+}
+
+long Bddexpressionwood::exp_number() const {
+  return static_cast<long>(ens_exp.size());
+}
+
+Bddexpression* Bddexpressionwood::exp(int n) const {
+  if (n < 0 || n >= exp_number()) {
+    std::cerr << "in Bddexpressionwood::exp(): bad number ..." << std::endl;
+    return nullptr;
+  }
+  if (!ens_exp_order_valid) {
+    ens_exp_order.assign(ens_exp.begin(), ens_exp.end());
+    ens_exp_order_valid = true;
+  }
+  return exp_table[ens_exp_order[n]];
+}
+
+Bddexpression* Bddexpressionwood::exp_at(long i) const {
+  if (i < 0 || i >= nb_var_bdd) return nullptr;
+  return exp_table[i];
+}
+
+void Bddexpressionwood::raise_level(long date) {
+  if (date > nb_level) nb_level = date;
+}
+
+void Bddexpressionwood::add_amont_dependance(long i, long k) {
+  amont_dep_table[i].add(k);
+}
