@@ -9,6 +9,7 @@
 // one manager variable, and its functions must read the latch's value.
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -306,10 +307,18 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
 
   names->output_names = interface_outputs;
 
-  std::cerr << *defs << std::endl;
-  std::cerr << "tables des connexions :" << nconn << std::endl;
+  // The trace is gathered block by block and written at once after each.
+  std::ostringstream trace;
+  auto emit = [&trace]() {
+    std::cerr << trace.str();
+    std::cerr.flush();
+    trace.str("");
+  };
+  trace << *defs << std::endl;
+  trace << "tables des connexions :" << nconn << std::endl;
   for (int c = 0; c < nconn; ++c)
-    std::cerr << conns[c] << std::endl;
+    trace << conns[c] << std::endl;
+  emit();
 
   initial_state = man->Bdd_one();
   for (int p = 0; p < n; ++p) {
@@ -331,7 +340,8 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
       man->Bdd_free(right);
     }
   }
-  std::cerr << "a merger" << n << std::endl;
+  trace << "a merger" << n << std::endl;
+  emit();
 
   for (int p = 0; p < n; ++p) {
     const part_view& v = views[p];
@@ -363,17 +373,18 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
 
   for (int p = 0; p < n; ++p) {
     const part_view& v = views[p];
-    std::cerr << std::endl;
-    std::cerr << "AUTOMATE: " << p << " nb_state_vars " << v.nb_state_vars << " nb_inputs "
-              << v.nb_inputs << " nb_outputs " << v.nb_outputs << " nb_locals "
-              << parts[p]->nb_locals() << std::endl;
+    trace << std::endl;
+    trace << "AUTOMATE: " << p << " nb_state_vars " << v.nb_state_vars << " nb_inputs "
+          << v.nb_inputs << " nb_outputs " << v.nb_outputs << " nb_locals " << parts[p]->nb_locals()
+          << std::endl;
     for (int k = 0; k < static_cast<int>(v.positions.size()); ++k) {
       const int entry = maps[p].by_position[k];
-      std::cerr << k << " --> " << entry << " " << man->Name_var_by_index(entry) << std::endl;
+      trace << k << " --> " << entry << " " << man->Name_var_by_index(entry) << std::endl;
     }
   }
-  std::cerr << "nb equations definition " << defs->exp_number() << std::endl;
-  std::cerr << *defs << std::endl;
+  trace << "nb equations definition " << defs->exp_number() << std::endl;
+  trace << *defs << std::endl;
+  emit();
 
   for (int c = 0; c < nconn; ++c) {
     const b_automaton_connector& w = conns[c];
@@ -384,10 +395,11 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
         man->Bdd_var_by_index(maps[ii].by_position[in.nb_state_vars + w.my_input_signal_id()]);
     bdd output_var = man->Bdd_var_by_index(
         maps[oi].by_position[out.nb_state_vars + out.nb_inputs + w.my_output_signal_id()]);
-    std::cerr << " cx " << c << std::endl;
-    std::cerr << "automate_input_id  " << ii << " automate_output_id  " << oi << std::endl;
-    std::cerr << "connexion " << man->Name_var_by_bdd(input_var) << "= "
-              << man->Name_var_by_bdd(output_var) << std::endl;
+    trace << " cx " << c << std::endl;
+    trace << "automate_input_id  " << ii << " automate_output_id  " << oi << std::endl;
+    trace << "connexion " << man->Name_var_by_bdd(input_var) << "= "
+          << man->Name_var_by_bdd(output_var) << std::endl;
+    emit();
     Bddexpression(defs, input_var, output_var, 0, 0);
   }
 
