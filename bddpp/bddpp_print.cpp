@@ -17,7 +17,8 @@ class product_list {
     count_ = man->Bdd_sop(f, products_.get(), method);
   }
   ~product_list() {
-    for (int i = 0; i < count_; ++i) man_->Bdd_free(products_[i]);
+    for (int i = 0; i < count_; ++i)
+      man_->Bdd_free(products_[i]);
   }
   product_list(const product_list&) = delete;
   product_list& operator=(const product_list&) = delete;
@@ -30,6 +31,32 @@ class product_list {
   int count_ = 0;
 };
 
+// The literals of `product` in index order. A product is read along its
+// single path to one; any other function through its literal vector.
+std::vector<std::pair<long, int>> literals_of(bddpp_manager* man, bdd product) {
+  std::vector<std::pair<long, int>> literals;
+  bdd g = man->Bdd_dup(product);
+  bool is_product = true;
+  while (is_product && man->Bdd_if_index(g) >= 0) {
+    bdd then_part = man->Bdd_then(g);
+    bdd else_part = man->Bdd_else(g);
+    const bool positive = !man->Bdd_is_tautology(then_part, 0);
+    is_product = !positive || man->Bdd_is_tautology(else_part, 0);
+    literals.emplace_back(man->Bdd_if_index(g), positive ? 1 : 0);
+    man->Bdd_free(g);
+    g = positive ? then_part : else_part;
+    man->Bdd_free(positive ? else_part : then_part);
+  }
+  man->Bdd_free(g);
+  if (is_product) return literals;
+  std::vector<int> vector(static_cast<std::size_t>(man->Nb_bdd_vars()));
+  man->Bdd_to_literals(product, vector.data());
+  literals.clear();
+  for (std::size_t i = 0; i < vector.size(); ++i)
+    if (vector[i] != 2) literals.emplace_back(static_cast<long>(i), vector[i]);
+  return literals;
+}
+
 }  // namespace
 
 std::string bddpp_manager::Print_product_to_String_pref_suff(const char* and_sep,
@@ -41,7 +68,7 @@ std::string bddpp_manager::Print_product_to_String_pref_suff(const char* and_sep
   if (Bdd_is_tautology(product, 1)) return "1";
   std::string text;
   bool first = true;
-  for (const auto& literal : Product_literals(product)) {
+  for (const auto& literal : literals_of(this, product)) {
     if (!first) text += and_sep;
     first = false;
     if (literal.second == 0) text += not_before;

@@ -17,7 +17,7 @@ Bddexpression::Bddexpression(std::string n, Bddexpressionwood* wood, bdd var, bd
 }
 
 Bddexpression::Bddexpression(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late)
-    : name(wood->Name_var_by_bdd(var)) {
+    : name(wood && wood->my_bdd_manager() ? wood->Name_var_by_bdd(var) : std::string()) {
   attach(wood, var, exp, early, late);
 }
 
@@ -118,12 +118,12 @@ tessaro::set<long> Bddexpression::set_of_aval_dependances() {
 }
 
 void Bddexpression::setBddExp(bdd exp) {
-  if (pw == nullptr) {
+  bddpp_manager* man = my_bdd_manager();
+  if (man == nullptr) {
     std::cerr << "In Bddexpression::setBddExp(): " << std::endl;
     std::cerr << "   no wood defined! Aborted  ..." << std::endl;
     return;
   }
-  bddpp_manager* man = my_bdd_manager();
   bdd old = bdd_exp;
   bdd_exp = exp ? man->Bdd_dup(exp) : 0;
   if (old) man->Bdd_free(old);

@@ -46,7 +46,7 @@ long Bddexpressionwood::Index_new_var_last(const std::string& name) {
 }
 
 void Bddexpressionwood::update_bdd_vars() {
-  const long n = man->Nb_bdd_vars();
+  const long n = man ? man->Nb_bdd_vars() : 0;
   if (nb_var_bdd >= n) return;
   if (nb_max_var_bdd < n) {
     grow_capacity(n, "in Bddexpressionwood: Nb bdd vars reached!");
@@ -69,7 +69,7 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
     std::cerr << internal << std::endl << "no expression !!!" << std::endl << std::endl;
     return;
   }
-  const long k = e->my_bdd_var() ? man->Bdd_if_index(e->my_bdd_var()) : -1;
+  const long k = man && e->my_bdd_var() ? man->Bdd_if_index(e->my_bdd_var()) : -1;
   if (k < 0 || k >= man->Nb_bdd_vars()) {
     std::cerr << internal << std::endl
               << (k < 0 ? "no left member in expression"
