@@ -2,6 +2,8 @@
 // its rejections and its text forms.
 #include <gtest/gtest.h>
 
+#include <list>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -150,4 +152,173 @@ TEST(Wood, EquationsOwnTheirReferences) {
   }
   man.Bdd_gc();
   EXPECT_EQ(man.Bdd_total_size(), baseline);
+}
+
+namespace {
+
+// A wood over a, b, y with f = a and not b, for the tests below.
+class WoodTest : public ::testing::Test {
+ protected:
+  bddpp_manager man;
+  std::unique_ptr<Bddexpressionwood> wood;
+  bdd a = 0, b = 0, y = 0, f = 0;
+
+  void SetUp() override {
+    wood = std::make_unique<Bddexpressionwood>(&man);
+    a = wood->New_var_last("a");
+    b = wood->New_var_last("b");
+    y = wood->New_var_last("y");
+    bdd nb = man.Bdd_not(b);
+    f = man.Bdd_and(a, nb);
+    man.Bdd_free(nb);
+  }
+  void TearDown() override {
+    wood.reset();
+    man.Bdd_free(f);
+    EXPECT_EQ(bdd_debug_check(man.engine()), 0);
+  }
+  template <class T>
+  static std::string str(const T& value) {
+    std::ostringstream out;
+    out << value;
+    return out.str();
+  }
+};
+
+}  // namespace
+
+// Every holder of an equation owns one reference to each member: the
+// caller's object, the wood's copy and every further copy; the wood's
+// copies go with the wood.
+TEST_F(WoodTest, ReferencesFollowTheHoldersOfAnEquation) {
+  ASSERT_EQ(bdd_debug_refs(f), 1);
+  {
+    Bddexpression e("y", wood.get(), y, f, 0, 0);
+    EXPECT_EQ(bdd_debug_refs(f), 3);
+  }
+  EXPECT_EQ(bdd_debug_refs(f), 2);
+  bdd g = man.Bdd_or(a, b);
+  {
+    std::list<Bddexpression> copies;
+    copies.push_back(*wood->exp(0));
+    copies.push_back(copies.front());
+    EXPECT_EQ(bdd_debug_refs(f), 4);
+    copies.front().setBddExp(g);
+    EXPECT_EQ(bdd_debug_refs(f), 3);
+    EXPECT_EQ(bdd_debug_refs(g), 2);
+    copies.back() = copies.front();
+    copies.front() = copies.front();
+    EXPECT_EQ(bdd_debug_refs(f), 2);
+    EXPECT_EQ(bdd_debug_refs(g), 3);
+    // The wood's copy is not reached by changes to the others.
+    EXPECT_EQ(wood->exp(0)->my_bdd_exp(), f);
+  }
+  EXPECT_EQ(bdd_debug_refs(g), 1);
+  wood->exp(0)->setBddExp(g);
+  EXPECT_EQ(bdd_debug_refs(f), 1);
+  EXPECT_EQ(bdd_debug_refs(g), 2);
+  wood.reset();
+  EXPECT_EQ(bdd_debug_refs(g), 1);
+  man.Bdd_free(g);
+}
+
+TEST_F(WoodTest, EquationTextsAndCovers) {
+  Bddexpression("eq", wood.get(), y, f, 0, 0, 7);
+  Bddexpression(wood.get(), a, man.Bdd_zero(), 0, 0);
+  const Bddexpression* eq = wood->exp_at(2);
+  EXPECT_EQ(str(*eq), "<eq> y = a * !b usertype: 7");
+  EXPECT_EQ(eq->getUserType(), 7);
+  // Named after its left member when no name is given.
+  EXPECT_EQ(str(*wood->exp_at(0)), "<a> a = 0 usertype: 0");
+  EXPECT_EQ(str(Bddexpression(wood.get())), "- usertype: 0");
+
+  std::ostringstream covers;
+  eq->put_blif(covers, 2);
+  wood->exp_at(0)->put_blif(covers, 2);
+  Bddexpression(wood.get()).put_blif(covers, 2);
+  Bddexpression().put_blif(covers, 2);
+  EXPECT_EQ(covers.str(), ".names  a b y\n10 1\n.names  a\n0\n");
+}
+
+TEST_F(WoodTest, TablesGrowWithTheVariablesOfTheManager) {
+  wood->New_var_last("c");
+  wood->New_var_last("d");
+  EXPECT_EQ(wood->Nb_bdd_vars(), 5);
+  for (const char* name : {"e", "f", "g", "h"})
+    man.New_var_last(name);
+  // Created on the manager: the wood learns of them with the next equation.
+  EXPECT_EQ(wood->Nb_bdd_vars(), 5);
+  bdd h = man.Bdd_var_by_name("h");
+  Bddexpression("h", wood.get(), h, a, 0, 0);
+  EXPECT_EQ(wood->Nb_bdd_vars(), 9);
+  EXPECT_EQ(wood->Index_new_var_last("i"), 9);
+  std::ostringstream stat;
+  wood->stat(stat);
+  EXPECT_EQ(stat.str(),
+            "wood Bddexpression statistics:\n"
+            "  - bbd variables number of the bdd manager: 10\n"
+            "  - variables number used : 10\n"
+            "  - arrays's length  : 16\n"
+            "  - expression ids set {8}\n"
+            "  - nb levels 0\n"
+            "\n");
+  for (long i = 0; i < 10; ++i) {
+    EXPECT_EQ(wood->exp_at(i) != nullptr, i == 8) << i;
+    EXPECT_EQ(str(wood->amont_dependances(i)), i == 0 ? "{8}" : "{}") << i;
+  }
+}
+
+TEST_F(WoodTest, DatesRaiseTheLevel) {
+  Bddexpression("y", wood.get(), y, f, 2, 6);
+  EXPECT_EQ(wood->Nb_level(), 6);
+  Bddexpression* e = wood->exp(0);
+  EXPECT_EQ(e->getEarlyDate(), 2);
+  EXPECT_EQ(e->getLateDate(), 6);
+  e->setLateDate(11);
+  EXPECT_EQ(wood->Nb_level(), 6);
+  e->setEarlyDate(9);
+  EXPECT_EQ(wood->Nb_level(), 9);
+  e->setEarlyDate(1);
+  EXPECT_EQ(wood->Nb_level(), 9);
+  EXPECT_NE(
+      str(*wood).find("2: <y> y = a * !b usertype: 0 dates (1,11) from vars {0, 1}  to vars {}\n"),
+      std::string::npos);
+}
+
+// A variable put in front of the others moves every index: the stored set
+// no longer matches the right member and the recomputation says so once.
+TEST_F(WoodTest, AStaleDependenceSetIsReportedAndReplaced) {
+  Bddexpression("y", wood.get(), y, f, 0, 0);
+  Bddexpression* e = wood->exp(0);
+  man.New_var_before(a, "top");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(str(e->set_of_aval_dependances()), "{1, 2}");
+  EXPECT_EQ(str(e->set_of_aval_dependances()), "{1, 2}");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "in  Bddexpression::set_of_aval_dependances() internal error:\n"
+            "found dependance {0, 1} computed: {1, 2}\n");
+}
+
+TEST_F(WoodTest, BadNumbersAndAWoodWithoutManager) {
+  Bddexpression("y", wood.get(), y, f, 0, 0);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(wood->exp(-1), nullptr);
+  EXPECT_EQ(wood->exp(1), nullptr);
+  Bddexpressionwood bare(nullptr);
+  Bddexpression e("x", &bare, y, f, 0, 0);
+  Bddexpression named(&bare, y, f, 0, 0);
+  e.setBddExp(f);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "in Bddexpressionwood::exp(): bad number ...\n"
+            "in Bddexpressionwood::exp(): bad number ...\n"
+            "INTERNAL ERROR in Bddexpressionwood::learn_expression():\n"
+            "no left member in expression\n\n"
+            "INTERNAL ERROR in Bddexpressionwood::learn_expression():\n"
+            "no left member in expression\n\n"
+            "In Bddexpression::setBddExp(): \n"
+            "   no wood defined! Aborted  ...\n");
+  EXPECT_EQ(bare.exp_number(), 0);
+  EXPECT_EQ(str(e), "-- usertype: 0");
+  EXPECT_EQ(named.my_name(), "");
+  EXPECT_EQ(bdd_debug_refs(f), 2);
 }
