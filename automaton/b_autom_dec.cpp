@@ -10,8 +10,8 @@ b_autom_dec::b_autom_dec(std::list<std::string>& state_vars, std::list<std::stri
   storage->input_names = tessaro::array_convert(inputs);
   storage->output_names = tessaro::array_convert(outputs);
   storage->local_names = tessaro::array_convert(locals);
-  // The manager lives until the process ends, like the automaton built on it.
-  bddpp_manager* man = new bddpp_manager();
+  storage->manager = std::make_unique<bddpp_manager>();
+  bddpp_manager* man = storage->manager.get();
   storage->trans_wood = std::make_unique<Bddexpressionwood>(man);
   storage->def_wood = std::make_unique<Bddexpressionwood>(man);
   for (const auto* list : {&state_vars, &inputs, &outputs, &locals}) {

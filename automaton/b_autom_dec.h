@@ -12,7 +12,9 @@
 #include "expr/bdd_expression.h"
 
 // The names and tables shared by a declaration and the automaton built on it.
+// The storage owns the manager, which outlives the tables built over it.
 struct b_autom_storage {
+  std::unique_ptr<bddpp_manager> manager;
   std::vector<std::string> state_var_names;
   std::vector<std::string> input_names;
   std::vector<std::string> output_names;

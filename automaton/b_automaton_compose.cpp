@@ -292,7 +292,8 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
     }
   }
 
-  bddpp_manager* man = new bddpp_manager();
+  names->manager = std::make_unique<bddpp_manager>();
+  bddpp_manager* man = names->manager.get();
   names->trans_wood = std::make_unique<Bddexpressionwood>(man);
   names->def_wood = std::make_unique<Bddexpressionwood>(man);
   Bddexpressionwood* trans = names->trans_wood.get();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "blif/blif_lexer.h"
@@ -94,17 +95,28 @@ int parse_and_merge(const std::string& name1, std::ifstream& in1, const std::str
   the_scanner = new blifFlexLexer(&in1, nullptr);
   parser.lexer = the_scanner;
   the_scanner->yyrestart(&in1);
-  if (parser.parse(log, 1) != 0) {
+  // The run owns what each parse builds (junk after ".end" fails a parse
+  // that has built its automaton already).
+  const int first_status = parser.parse(log, 1);
+  std::unique_ptr<b_autom_dec> first_declaration(parser.declaration);
+  std::unique_ptr<b_automaton> first(parser.automaton);
+  parser.declaration = nullptr;
+  parser.automaton = nullptr;
+  if (first_status != 0) {
     std::cerr << "parsing error in file " << in1_name << std::endl;
     return 1;
   }
-  b_automaton* first = parser.automaton;
   the_scanner->yyrestart(&in2);
-  if (parser.parse(log, 1) != 0) {
+  const int second_status = parser.parse(log, 1);
+  std::unique_ptr<b_autom_dec> second_declaration(parser.declaration);
+  std::unique_ptr<b_automaton> second(parser.automaton);
+  parser.declaration = nullptr;
+  parser.automaton = nullptr;
+  if (second_status != 0) {
     std::cerr << "parsing error in file " << in2_name << std::endl;
     return 1;
   }
-  merge_and_write(first, parser.automaton, out, name1, name2);
+  merge_and_write(first.get(), second.get(), out, name1, name2);
   return 0;
 }
 

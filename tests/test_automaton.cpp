@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <list>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,12 +18,33 @@ std::list<std::string> L(std::initializer_list<const char*> names) {
   return std::list<std::string>(names.begin(), names.end());
 }
 
+// Declarations and automata made by a test, released with it.
+std::vector<std::unique_ptr<b_autom_dec>> declarations;
+std::vector<std::unique_ptr<b_automaton>> automata;
+
+b_automaton* keep(b_automaton* a) {
+  automata.emplace_back(a);
+  return a;
+}
+
 b_automaton* make(std::list<std::string> states, std::list<std::string> inputs,
                   std::list<std::string> outputs, std::list<std::string> locals) {
   b_autom_dec* dec = new b_autom_dec(states, inputs, outputs, locals);
+  declarations.emplace_back(dec);
   bddpp_manager* man = dec->manager_associe();
-  return new b_automaton(dec, man->Bdd_one(), man->Bdd_one(), man->Bdd_zero());
+  return keep(new b_automaton(dec, man->Bdd_one(), man->Bdd_one(), man->Bdd_zero()));
 }
+
+class Release : public ::testing::EmptyTestEventListener {
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    automata.clear();
+    declarations.clear();
+  }
+};
+const bool kReleaseRegistered = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new Release);
+  return true;
+}();
 
 }  // namespace
 
@@ -95,7 +117,7 @@ TEST(Merge, ConnectorsInDiscoveryOrder) {
   b_automaton* b = make(L({}), L({"y"}), L({"x", "x2"}), L({}));
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  b_automaton* m = merge(a, b);
+  b_automaton* m = keep(merge(a, b));
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "Connections list:\n(1:0 --> 0:0\n, 0:0 --> 1:0\n)\n");

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -51,8 +52,24 @@ class ParserTest : public ::testing::Test {
   }
 
   Outcome parse(const std::string& text, int trace = 1) {
-    return capture(text, [&](std::fstream& log) { return parser_.parse(log, trace); });
+    Outcome out = capture(text, [&](std::fstream& log) { return parser_.parse(log, trace); });
+    // The parser hands over what it builds; the test keeps the last model.
+    built_.emplace_back(parser_.declaration, parser_.automaton);
+    last_automaton_ = parser_.automaton;
+    parser_.declaration = nullptr;
+    parser_.automaton = nullptr;
+    return out;
   }
+  ~ParserTest() override {
+    // Models built by parses run without parse() above.
+    built_.emplace_back(parser_.declaration, parser_.automaton);
+    for (auto& model : built_) {
+      delete model.second;
+      delete model.first;
+    }
+  }
+  std::vector<std::pair<b_autom_dec*, b_automaton*>> built_;
+  b_automaton* last_automaton_ = nullptr;
 
   testutil::TempDir dir_;
   std::istringstream input_;
@@ -83,16 +100,16 @@ TEST_F(ParserTest, ExampleTraceListsAndReuse) {
     EXPECT_TRUE(parser_.outputs.empty());
     EXPECT_TRUE(parser_.equations.empty());
     // Each model read gives a new automaton with its own manager.
-    ASSERT_NE(parser_.automaton, nullptr);
-    EXPECT_NE(parser_.automaton, previous);
+    ASSERT_NE(last_automaton_, nullptr);
+    EXPECT_NE(last_automaton_, previous);
     if (previous) {
-      EXPECT_NE(parser_.automaton->manager_associe(), previous->manager_associe());
+      EXPECT_NE(last_automaton_->manager_associe(), previous->manager_associe());
     }
-    EXPECT_EQ(parser_.automaton->inputs_list(), std::list<std::string>{"a"});
-    EXPECT_EQ(parser_.automaton->outputs_list(), std::list<std::string>{"y"});
-    EXPECT_EQ(parser_.automaton->nb_equ_def(), 1);
-    EXPECT_EQ(parser_.automaton->nb_equ_trans(), 0);
-    previous = parser_.automaton;
+    EXPECT_EQ(last_automaton_->inputs_list(), std::list<std::string>{"a"});
+    EXPECT_EQ(last_automaton_->outputs_list(), std::list<std::string>{"y"});
+    EXPECT_EQ(last_automaton_->nb_equ_def(), 1);
+    EXPECT_EQ(last_automaton_->nb_equ_trans(), 0);
+    previous = last_automaton_;
   }
   EXPECT_EQ(echo_.str(), "");
 }
@@ -262,6 +279,8 @@ TEST(ParserTokens, UnknownCodesAndNegativeEnd) {
   parser.lexer = &negative;
   int negative_result = parser.parse(log, 0);
   std::cerr.rdbuf(saved);
+  std::unique_ptr<b_automaton> automaton(parser.automaton);
+  std::unique_ptr<b_autom_dec> declaration(parser.declaration);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(err.str(), syntax_error("$undefined", kLatchOrNamesOrEnd));
   EXPECT_EQ(negative_result, 0);
