@@ -1,0 +1,357 @@
+#!/usr/bin/env bash
+# Whole-run scaling of tessaro: time and peak memory of merges of growing size,
+# side by side with Yosys doing the same merge, and a byte-for-byte comparison
+# of two builds.
+#
+# Usage:
+#   bench/scale.sh [-b BINARY] [--runs N] [--sizes "2000 4000 ..."] [--no-yosys]
+#   bench/scale.sh --check-same OLD_BINARY NEW_BINARY [--sizes "..."] [--seeds N]
+#
+# BINARY defaults to build/release/tessaro. Pairs come from the benchmark
+# circuits beside the repository (../shared/benchmarks, or the folder named by
+# TESSARO_BENCHMARKS; skipped when absent) and from bench/gen_circuit.py (GATES
+# tables and GATES/10 latches per side). Signals are the distinct names of each
+# file, added up. Seconds are wall time, best of --runs (3); cpu_s is the user
+# and system time of that run; memory is the peak resident size. x/doubling is
+# the time factor per doubling of the signals since the row above:
+# (t / t_prev) ^ (1 / log2(signals / signals_prev)).
+#
+# --check-same runs both binaries on every pair (the benchmark pairs, each
+# sequential benchmark with the next in size, the generated pairs and --seeds
+# (30) random pairs of tests/equiv/gen_pair.py) and compares exit status,
+# standard output, standard error, output file and log byte for byte.
+# YOSYS names the yosys binary (default: yosys from PATH).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+benchmarks=${TESSARO_BENCHMARKS:-$root/../shared/benchmarks}
+bin=$root/build/release/tessaro
+runs=3
+sizes="2000 4000 8000 16000 32000"
+seeds=30
+yosys_on=1
+yosys=${YOSYS:-yosys}
+mode=scale
+old_bin=
+new_bin=
+
+usage() {
+  sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'
+  exit "${1:-0}"
+}
+
+while [ $# -gt 0 ]; do
+  case $1 in
+    -b) bin=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --sizes) sizes=$2; shift 2 ;;
+    --seeds) seeds=$2; shift 2 ;;
+    --no-yosys) yosys_on=0; shift ;;
+    --check-same) mode=check; old_bin=$2; new_bin=$3; shift 3 ;;
+    -h|--help) usage 0 ;;
+    *) echo "scale.sh: unknown argument $1" >&2; usage 1 >&2 ;;
+  esac
+done
+
+abs() { (cd "$(dirname "$1")" && echo "$(pwd)/$(basename "$1")"); }
+
+need_binary() {
+  if [ ! -x "$1" ]; then
+    echo "scale.sh: no tessaro binary at $1 (build it or pass -b)" >&2
+    exit 1
+  fi
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tessaro-scale.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# Benchmark pairs of growing size; the last one is the biggest.
+bench_pairs="s1196:s1238 s5378:s9234 s13207:s15850 s35932:s38417 s38417:s38584"
+have_benchmarks=0
+if [ -f "$benchmarks/s38417.blif" ] && [ -f "$benchmarks/s38584.blif" ]; then
+  have_benchmarks=1
+fi
+
+# Writes the two files of pair NAME into DIR as DIR/A.blif and DIR/B.blif.
+# NAME is "sX:sY" for benchmark files or "gen:N" for generated circuits.
+# Prints "A B" (the base names to pass to tessaro).
+make_pair() {
+  local name=$1 dir=$2
+  mkdir -p "$dir"
+  case $name in
+    gen:*)
+      local n=${name#gen:}
+      python3 "$here/gen_circuit.py" "$n" 1 --side a -o "$dir/ra$n.blif"
+      python3 "$here/gen_circuit.py" "$n" 1 --side b -o "$dir/rb$n.blif"
+      echo "ra$n rb$n" ;;
+    equiv:*)
+      python3 "$root/tests/equiv/gen_pair.py" "${name#equiv:}" "$dir" --names p q
+      echo "p q" ;;
+    *)
+      local a=${name%%:*} b=${name##*:}
+      cp "$benchmarks/$a.blif" "$dir/"
+      [ "$a" = "$b" ] || cp "$benchmarks/$b.blif" "$dir/"
+      echo "$a $b" ;;
+  esac
+}
+
+# Signals of a pair: the distinct names of each file, added up (the merge
+# keeps an internal name of one file apart from the same name in the other;
+# keywords, model names, cover rows and comments are not names).
+count_signals() {
+  python3 - "$@" <<'PY'
+import re, sys
+ident = re.compile(r"(?<![.\w])[A-Za-z_]\w*")
+total = 0
+for path in sys.argv[1:]:
+    names = set()
+    with open(path) as f:
+        for line in f:
+            line = line.split("#", 1)[0]
+            if line.lstrip().startswith(".model"):
+                continue
+            names.update(ident.findall(line))
+    total += len(names)
+print(total)
+PY
+}
+
+# Runs BINARY A B in DIR once; prints "seconds cpu_seconds peak_kb status".
+run_once() {
+  local bin=$1 dir=$2 a=$3 b=$4
+  if [ -x /usr/bin/time ]; then
+    (
+      cd "$dir"
+      local t0=$EPOCHREALTIME st=0
+      /usr/bin/time -f '%U %S %M' -o time.txt "$bin" "$a" "$b" >stdout.txt 2>stderr.txt || st=$?
+      local t1=$EPOCHREALTIME
+      tail -n 1 time.txt | awk -v a="$t0" -v b="$t1" -v st="$st" \
+        '{ printf "%.3f %.2f %d %d\n", b - a, $1 + $2, $3, st }'
+    )
+  else
+    (
+      cd "$dir"
+      python3 - "$bin" "$a" "$b" <<'PY'
+import resource, subprocess, sys, time
+with open("stdout.txt", "wb") as out, open("stderr.txt", "wb") as err:
+    t = time.perf_counter()
+    st = subprocess.call(sys.argv[1:], stdout=out, stderr=err)
+    t = time.perf_counter() - t
+ru = resource.getrusage(resource.RUSAGE_CHILDREN)
+print("%.3f %.2f %d %d" % (t, ru.ru_utime + ru.ru_stime, ru.ru_maxrss, st))
+PY
+    )
+  fi
+}
+
+# Best of $runs: prints "seconds cpu_seconds peak_kb status" (the cpu time
+# of the fastest run, the peak over all runs).
+run_best() {
+  local best= cpu= peak=0 st=0 r t c m s
+  for ((r = 0; r < runs; r++)); do
+    read -r t c m s < <(run_once "$@")
+    [ "$s" != 0 ] && st=$s
+    [ "$m" -gt "$peak" ] && peak=$m
+    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then
+      best=$t cpu=$c
+    fi
+  done
+  echo "$best $cpu $peak $st"
+}
+
+# Prints the table header and one row per pair of the series; sets
+# last_seconds to the time of the last row.
+last_seconds=
+series() {
+  local title=$1; shift
+  echo
+  echo "$title"
+  printf '%-18s %9s %9s %7s %9s %8s %8s %11s\n' \
+    pair signals seconds cpu_s peak_MB x_size x_time x/doubling
+  local prev_sig= prev_t= name dir a b sig t c m st
+  for name in "$@"; do
+    dir=$work/${name//:/_}
+    read -r a b < <(make_pair "$name" "$dir")
+    sig=$(count_signals "$dir/$a.blif" "$dir/$b.blif")
+    read -r t c m st < <(run_best "$bin" "$dir" "$a" "$b")
+    local label="$a+$b"
+    [ "$st" != 0 ] && label="$label(exit $st)"
+    if [ -n "$prev_sig" ]; then
+      awk -v l="$label" -v s="$sig" -v t="$t" -v c="$c" -v m="$m" -v ps="$prev_sig" \
+        -v pt="$prev_t" 'BEGIN {
+        xs = s / ps; xt = (pt > 0) ? t / pt : 0
+        d = (xs > 1 && xt > 0) ? sprintf("%.2f", exp(log(xt) * log(2) / log(xs))) : "-"
+        printf "%-18s %9d %9.3f %7.2f %9.1f %8.2f %8.2f %11s\n", l, s, t, c, m / 1024, xs, xt, d }'
+    else
+      awk -v l="$label" -v s="$sig" -v t="$t" -v c="$c" -v m="$m" 'BEGIN {
+        printf "%-18s %9d %9.3f %7.2f %9.1f %8s %8s %11s\n", l, s, t, c, m / 1024, "-", "-", "-" }'
+    fi
+    prev_sig=$sig prev_t=$t last_seconds=$t
+  done
+}
+
+# Yosys doing the same merge as tessaro A B in DIR: both models read from
+# BLIF, instantiated in a generated top module wired by name (an input named
+# like an output of the other model is driven by it, an output of both is the
+# or of both), flattened, written as BLIF. Prints "seconds latches status".
+yosys_merge() {
+  local dir=$1 a=$2 b=$3
+  python3 - "$dir/$a.blif" "$dir/$b.blif" "$dir/top.v" <<'PY'
+import sys
+
+def interface(path):
+    model, ins, outs, key = None, [], [], None
+    with open(path) as f:
+        for line in f:
+            words = line.split("#", 1)[0].replace("\\", " ").split()
+            if not words:
+                continue
+            if words[0].startswith("."):
+                key, words = words[0], words[1:]
+                if key == ".model":
+                    model = words[0]
+            if key == ".inputs":
+                ins += words
+            elif key == ".outputs":
+                outs += words
+    return model, ins, outs
+
+(ma, ia, oa), (mb, ib, ob) = interface(sys.argv[1]), interface(sys.argv[2])
+both = set(oa) & set(ob)
+wired = (set(oa) & set(ib)) | (set(ob) & set(ia))
+top_in = sorted((set(ia) | set(ib)) - set(oa) - set(ob))
+top_out = sorted((set(oa) | set(ob)) - wired)
+nets = sorted(set(ia) | set(ib) | set(oa) | set(ob))
+v = ["module top(%s);" % ", ".join(top_in + top_out)]
+v += ["  input %s;" % n for n in top_in]
+v += ["  output %s;" % n for n in top_out]
+v += ["  wire %s;" % n for n in nets if n not in top_in and n not in top_out]
+for k, (model, ins, outs) in enumerate(((ma, ia, oa), (mb, ib, ob))):
+    ports = [".%s(%s)" % (n, n) for n in ins]
+    ports += [".%s(%s)" % (n, "u%d__%s" % (k, n) if n in both else n) for n in outs]
+    v += ["  wire %s;" % ("u%d__%s" % (k, n)) for n in outs if n in both]
+    v.append("  %s u%d(%s);" % (model, k, ", ".join(ports)))
+v += ["  assign %s = u0__%s | u1__%s;" % (n, n, n) for n in sorted(both)]
+v.append("endmodule")
+with open(sys.argv[3], "w") as f:
+    f.write("\n".join(v) + "\n")
+PY
+  local script="read_blif $a.blif; read_blif $b.blif; read_verilog top.v; hierarchy -top top;"
+  script+=" flatten; simplemap t:\$ff t:\$or; write_blif yosys_out.blif"
+  local best= r t0 t1 t st=0
+  for ((r = 0; r < runs; r++)); do
+    t0=$EPOCHREALTIME
+    (cd "$dir" && "$yosys" -q -p "$script" >yosys.txt 2>&1) || st=$?
+    t1=$EPOCHREALTIME
+    t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
+    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
+  done
+  local latches=0
+  [ -f "$dir/yosys_out.blif" ] && latches=$(grep -c '^\.latch' "$dir/yosys_out.blif" || true)
+  echo "$best $latches $st"
+}
+
+yosys_row() {
+  local name=$1 dir a b t ty lat st want
+  dir=$work/yosys_${name//:/_}
+  read -r a b < <(make_pair "$name" "$dir")
+  read -r t _ _ _ < <(run_best "$bin" "$dir" "$a" "$b")
+  read -r ty lat st < <(yosys_merge "$dir" "$a" "$b")
+  want=$(cat "$dir/$a.blif" "$dir/$b.blif" | grep -c '^\.latch' || true)
+  local note=ok
+  [ "$st" != 0 ] && note="yosys exit $st"
+  [ "$lat" != "$want" ] && note="$note; yosys wrote $lat latches of $want"
+  awk -v l="$a+$b" -v t="$t" -v y="$ty" -v n="$note" 'BEGIN {
+    printf "%-18s %9.3f %9.3f %9.2f   %s\n", l, t, y, (t > 0) ? y / t : 0, n }'
+}
+
+check_same() {
+  need_binary "$old_bin"
+  need_binary "$new_bin"
+  old_bin=$(abs "$old_bin")
+  new_bin=$(abs "$new_bin")
+  local pairs=() name n
+  if [ "$have_benchmarks" = 1 ]; then
+    pairs+=($bench_pairs s38417:s38417)
+  fi
+  if [ -d "$benchmarks" ]; then
+    # Every sequential circuit merged with the next one in size.
+    local prev= f
+    for f in $(ls -S -r "$benchmarks"/s*.blif 2>/dev/null); do
+      n=$(basename "$f" .blif)
+      [ -n "$prev" ] && pairs+=("$prev:$n")
+      prev=$n
+    done
+  fi
+  for n in $sizes; do pairs+=("gen:$n"); done
+  for ((n = 0; n < seeds; n++)); do pairs+=("equiv:$n"); done
+  local diffs=0 dir a b f so sn what label
+  for name in "${pairs[@]}"; do
+    dir=$work/check_${name//:/_}
+    read -r a b < <(make_pair "$name" "$dir/old")
+    mkdir -p "$dir/new"
+    cp "$dir"/old/*.blif "$dir/new/"
+    read -r _ _ _ so < <(run_once "$old_bin" "$dir/old" "$a" "$b")
+    read -r _ _ _ sn < <(run_once "$new_bin" "$dir/new" "$a" "$b")
+    what=
+    [ "$so" != "$sn" ] && what="$what exit($so/$sn)"
+    for f in stdout.txt stderr.txt "${a}_$b.blif" "${a}_$b.log"; do
+      if [ -e "$dir/old/$f" ] || [ -e "$dir/new/$f" ]; then
+        cmp -s "$dir/old/$f" "$dir/new/$f" || what="$what $f"
+      fi
+    done
+    case $name in
+      gen:*) label="$a+$b (gen_circuit.py ${name#gen:})" ;;
+      equiv:*) label="gen_pair.py seed ${name#equiv:}" ;;
+      *) label="$a+$b" ;;
+    esac
+    if [ -z "$what" ]; then
+      printf '%-34s same\n' "$label"
+    else
+      printf '%-34s DIFFERENT:%s\n' "$label" "$what"
+      diffs=$((diffs + 1))
+    fi
+    rm -rf "$dir"
+  done
+  echo "${#pairs[@]} pairs, $diffs different"
+  [ "$diffs" = 0 ]
+}
+
+if [ "$mode" = check ]; then
+  check_same
+  exit
+fi
+
+need_binary "$bin"
+bin=$(abs "$bin")
+echo "tessaro: $bin"
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; best of $runs runs"
+[ -x /usr/bin/time ] || echo "(peak memory from the children's rusage: /usr/bin/time not found)"
+
+if [ "$have_benchmarks" = 1 ]; then
+  series "(a) benchmark pairs" $bench_pairs
+  series "(a') a file merged with itself" s38417:s38417
+else
+  echo
+  echo "benchmark circuits not found beside the repository: series (a) skipped"
+fi
+
+gen=()
+for n in $sizes; do gen+=("gen:$n"); done
+series "(b) generated pairs (bench/gen_circuit.py GATES 1, sides a and b)" "${gen[@]}"
+
+echo
+echo "yosys, the same merge (read_blif both, top module wired by name, flatten, write_blif)"
+if [ "$yosys_on" = 0 ]; then
+  echo "yosys: skipped (--no-yosys)"
+elif ! command -v "$yosys" >/dev/null 2>&1; then
+  echo "yosys not installed: skipped"
+else
+  "$yosys" -V
+  printf '%-18s %9s %9s %9s   %s\n' pair tessaro_s yosys_s yosys/tes check
+  [ "$have_benchmarks" = 1 ] && yosys_row s38417:s38584
+  last=${gen[${#gen[@]}-1]}
+  yosys_row "$last"
+fi
+echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg)"
