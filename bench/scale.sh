@@ -67,7 +67,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tessaro-scale.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 # Benchmark pairs of growing size; the last one is the biggest.
-bench_pairs="s1196:s1238 s5378:s9234 s13207:s15850 s35932:s38417 s38417:s38584"
+bench_pairs=(s1196:s1238 s5378:s9234 s13207:s15850 s35932:s38417 s38417:s38584)
 have_benchmarks=0
 if [ -f "$benchmarks/s38417.blif" ] && [ -f "$benchmarks/s38584.blif" ]; then
   have_benchmarks=1
@@ -148,7 +148,7 @@ PY
 # Best of $runs: prints "seconds cpu_seconds peak_kb status" (the cpu time
 # of the fastest run, the peak over all runs).
 run_best() {
-  local best= cpu= peak=0 st=0 r t c m s
+  local best='' cpu='' peak=0 st=0 r t c m s
   for ((r = 0; r < runs; r++)); do
     read -r t c m s < <(run_once "$@")
     [ "$s" != 0 ] && st=$s
@@ -160,16 +160,14 @@ run_best() {
   echo "$best $cpu $peak $st"
 }
 
-# Prints the table header and one row per pair of the series; sets
-# last_seconds to the time of the last row.
-last_seconds=
+# Prints the table header and one row per pair of the series.
 series() {
   local title=$1; shift
   echo
   echo "$title"
   printf '%-18s %9s %9s %7s %9s %8s %8s %11s\n' \
     pair signals seconds cpu_s peak_MB x_size x_time x/doubling
-  local prev_sig= prev_t= name dir a b sig t c m st
+  local prev_sig='' prev_t='' name dir a b sig t c m st
   for name in "$@"; do
     dir=$work/${name//:/_}
     read -r a b < <(make_pair "$name" "$dir")
@@ -187,7 +185,7 @@ series() {
       awk -v l="$label" -v s="$sig" -v t="$t" -v c="$c" -v m="$m" 'BEGIN {
         printf "%-18s %9d %9.3f %7.2f %9.1f %8s %8s %11s\n", l, s, t, c, m / 1024, "-", "-", "-" }'
     fi
-    prev_sig=$sig prev_t=$t last_seconds=$t
+    prev_sig=$sig prev_t=$t
   done
 }
 
@@ -239,7 +237,7 @@ with open(sys.argv[3], "w") as f:
 PY
   local script="read_blif $a.blif; read_blif $b.blif; read_verilog top.v; hierarchy -top top;"
   script+=" flatten; simplemap t:\$ff t:\$or; write_blif yosys_out.blif"
-  local best= r t0 t1 t st=0
+  local best='' r t0 t1 t st=0
   for ((r = 0; r < runs; r++)); do
     t0=$EPOCHREALTIME
     (cd "$dir" && "$yosys" -q -p "$script" >yosys.txt 2>&1) || st=$?
@@ -273,13 +271,14 @@ check_same() {
   new_bin=$(abs "$new_bin")
   local pairs=() name n
   if [ "$have_benchmarks" = 1 ]; then
-    pairs+=($bench_pairs s38417:s38417)
+    pairs+=("${bench_pairs[@]}" s38417:s38417)
   fi
   if [ -d "$benchmarks" ]; then
     # Every sequential circuit merged with the next one in size.
-    local prev= f
-    for f in $(ls -S -r "$benchmarks"/s*.blif 2>/dev/null); do
-      n=$(basename "$f" .blif)
+    local prev='' f
+    for n in $(for f in "$benchmarks"/s*.blif; do
+      [ -f "$f" ] && echo "$(stat -c %s "$f") $(basename "$f" .blif)"
+    done | sort -n | cut -d' ' -f2); do
       [ -n "$prev" ] && pairs+=("$prev:$n")
       prev=$n
     done
@@ -330,7 +329,7 @@ echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; best of $runs ru
 [ -x /usr/bin/time ] || echo "(peak memory from the children's rusage: /usr/bin/time not found)"
 
 if [ "$have_benchmarks" = 1 ]; then
-  series "(a) benchmark pairs" $bench_pairs
+  series "(a) benchmark pairs" "${bench_pairs[@]}"
   series "(a') a file merged with itself" s38417:s38417
 else
   echo
