@@ -80,10 +80,10 @@ bool report_checks() {
     const Summary& b = buddy->second.summary;
     bool agree = same_count(a.count, b.count) && a.nodes == b.nodes && a.signature == b.signature;
     all_agree = all_agree && agree;
-    std::printf("%-10s %22.10g %10ld %018" PRIx64 "  %s\n", name.c_str(), a.count, a.nodes,
+    std::printf("%-10s %22.10g %10ld %016" PRIx64 "  %s\n", name.c_str(), a.count, a.nodes,
                 a.signature, agree ? "agree" : "DIFFER");
     if (!agree)
-      std::printf("%-10s %22.10g %10ld %018" PRIx64 "  (buddy)\n", "", b.count, b.nodes,
+      std::printf("%-10s %22.10g %10ld %016" PRIx64 "  (buddy)\n", "", b.count, b.nodes,
                   b.signature);
   }
   return all_agree;
