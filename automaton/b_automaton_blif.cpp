@@ -5,18 +5,18 @@
 #include "automaton/b_automaton.h"
 
 void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& model_name) const {
-  out << ".model " << model_name << std::endl;
+  out << ".model " << model_name << '\n';
   if (nb_inputs() > 0) {
     out << ".inputs";
     for (const std::string& name : names->input_names)
       out << " " << name;
   }
-  out << std::endl;
+  out << '\n';
   if (nb_outputs() > 0) {
     out << ".outputs";
     for (const std::string& name : names->output_names)
       out << " " << name;
-    out << std::endl;
+    out << '\n';
   }
   bddpp_manager* man = manager_associe();
   for (int i = 0; i < nb_equ_trans(); ++i) {
@@ -25,12 +25,13 @@ void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& mod
     const char* value = man->Bdd_is_tautology(both, 0) ? "0" : "1";
     man->Bdd_free(both);
     out << ".latch " << man->Name_var_by_bdd(e->my_bdd_exp()) << " "
-        << man->Name_var_by_bdd(e->my_bdd_var()) << " " << value << std::endl;
+        << man->Name_var_by_bdd(e->my_bdd_var()) << " " << value << '\n';
   }
-  out << std::endl;
+  out << '\n';
   for (int i = 0; i < nb_equ_def(); ++i)
     equ_def(i)->put_blif(out, method);
-  out << std::endl;
-  out << ".end" << std::endl;
-  out << std::endl;
+  out << '\n';
+  out << ".end" << '\n';
+  out << '\n';
+  out.flush();
 }

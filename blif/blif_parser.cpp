@@ -38,7 +38,6 @@ void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& l
   log << n;
   if (k != 1) log << ',' << k;
   log << " --> " << text << '\n';
-  log.flush();
 }
 
 void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {

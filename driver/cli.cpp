@@ -9,6 +9,7 @@
 #include "blif/blif_lexer.h"
 #include "blif/blif_parser.h"
 #include "driver/merge_stage.h"
+#include "support/exit_flush.h"
 
 namespace {
 
@@ -135,9 +136,15 @@ int run(const std::string& name1, const std::string& name2) {
   std::ofstream out(out_name, std::ios::out | std::ios::trunc);
   std::fstream log(log_name, std::ios::out | std::ios::trunc);
 
+  // Lines reach the output and the log through their buffers; a fatal error
+  // ending the process on the way still finds them written.
+  tessaro::flush_at_exit(out);
+  tessaro::flush_at_exit(log);
   int status = 1;
   if (all_open(in1, in1_name, in2, in2_name, out, out_name, log, log_name))
     status = parse_and_merge(name1, in1, in1_name, name2, in2, in2_name, out, log);
+  tessaro::forget_at_exit(out);
+  tessaro::forget_at_exit(log);
   in1.close();
   in2.close();
   log.close();

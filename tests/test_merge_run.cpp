@@ -306,6 +306,9 @@ TEST(MergeRun, RefusedModels) {
     EXPECT_EQ(r.err, c.err) << c.a;
     EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n") << c.a;
     EXPECT_EQ(d.read("a_b.blif"), "") << c.a;
+    // The trace written before the fatal error is all in the log.
+    const std::string log = d.read("a_b.log");
+    EXPECT_EQ(log.substr(log.size() - 24), "1 --> definition finale\n") << c.a;
   }
 }
 
@@ -320,6 +323,10 @@ TEST(MergeRun, NamesThatWouldCollideAreRefused) {
             std::string::npos)
       << r.err;
   EXPECT_EQ(d.read("a_b.blif"), "");
+  const std::string log = d.read("a_b.log");
+  EXPECT_EQ(log.substr(log.size() - 24), "1 --> definition finale\n");
+  // Both models were read whole before the merge refused them.
+  EXPECT_NE(log.find("1 --> definition finale\n"), log.rfind("1 --> definition finale\n"));
 }
 
 TEST(MergeRun, RepeatedInterfaceNamesCountOnce) {
