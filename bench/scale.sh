@@ -9,11 +9,12 @@
 #
 # BINARY defaults to build/release/tessaro. Pairs come from the benchmark
 # circuits beside the repository (../shared/benchmarks, or the folder named by
-# TESSARO_BENCHMARKS; skipped when absent) and from bench/gen_circuit.py (GATES
-# tables and GATES/10 latches per side). Signals are the distinct names of each
+# TESSARO_BENCHMARKS; skipped when absent) and from bench/gen_circuit.py: the
+# generated pair of size GATES is two circuits (sides a and b) of GATES/2
+# tables and GATES/20 latches each. Signals are the distinct names of each
 # file, added up. Seconds are wall time, best of --runs (3); cpu_s is the user
-# and system time of that run; memory is the peak resident size. x/doubling is
-# the time factor per doubling of the signals since the row above:
+# and system time of that run; peak_MB is the peak resident size. x/doubling
+# is the time factor per doubling of the signals since the row above:
 # (t / t_prev) ^ (1 / log2(signals / signals_prev)).
 #
 # --check-same runs both binaries on every pair (the benchmark pairs, each
@@ -37,7 +38,7 @@ old_bin=
 new_bin=
 
 usage() {
-  sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'
   exit "${1:-0}"
 }
 
@@ -81,7 +82,7 @@ make_pair() {
   mkdir -p "$dir"
   case $name in
     gen:*)
-      local n=${name#gen:}
+      local n=$((${name#gen:} / 2))
       python3 "$here/gen_circuit.py" "$n" 1 --side a -o "$dir/ra$n.blif"
       python3 "$here/gen_circuit.py" "$n" 1 --side b -o "$dir/rb$n.blif"
       echo "ra$n rb$n" ;;
@@ -165,7 +166,7 @@ series() {
   local title=$1; shift
   echo
   echo "$title"
-  printf '%-18s %9s %9s %7s %9s %8s %8s %11s\n' \
+  printf '%-22s %9s %9s %7s %9s %8s %8s %11s\n' \
     pair signals seconds cpu_s peak_MB x_size x_time x/doubling
   local prev_sig='' prev_t='' name dir a b sig t c m st
   for name in "$@"; do
@@ -174,16 +175,16 @@ series() {
     sig=$(count_signals "$dir/$a.blif" "$dir/$b.blif")
     read -r t c m st < <(run_best "$bin" "$dir" "$a" "$b")
     local label="$a+$b"
-    [ "$st" != 0 ] && label="$label(exit $st)"
+    [ "$st" != 0 ] && label="$label FAILED(exit $st)"
     if [ -n "$prev_sig" ]; then
       awk -v l="$label" -v s="$sig" -v t="$t" -v c="$c" -v m="$m" -v ps="$prev_sig" \
         -v pt="$prev_t" 'BEGIN {
         xs = s / ps; xt = (pt > 0) ? t / pt : 0
         d = (xs > 1 && xt > 0) ? sprintf("%.2f", exp(log(xt) * log(2) / log(xs))) : "-"
-        printf "%-18s %9d %9.3f %7.2f %9.1f %8.2f %8.2f %11s\n", l, s, t, c, m / 1024, xs, xt, d }'
+        printf "%-22s %9d %9.3f %7.2f %9.1f %8.2f %8.2f %11s\n", l, s, t, c, m / 1024, xs, xt, d }'
     else
       awk -v l="$label" -v s="$sig" -v t="$t" -v c="$c" -v m="$m" 'BEGIN {
-        printf "%-18s %9d %9.3f %7.2f %9.1f %8s %8s %11s\n", l, s, t, c, m / 1024, "-", "-", "-" }'
+        printf "%-22s %9d %9.3f %7.2f %9.1f %8s %8s %11s\n", l, s, t, c, m / 1024, "-", "-", "-" }'
     fi
     prev_sig=$sig prev_t=$t
   done
@@ -261,7 +262,7 @@ yosys_row() {
   [ "$st" != 0 ] && note="yosys exit $st"
   [ "$lat" != "$want" ] && note="$note; yosys wrote $lat latches of $want"
   awk -v l="$a+$b" -v t="$t" -v y="$ty" -v n="$note" 'BEGIN {
-    printf "%-18s %9.3f %9.3f %9.2f   %s\n", l, t, y, (t > 0) ? y / t : 0, n }'
+    printf "%-22s %9.3f %9.3f %9.2f   %s\n", l, t, y, (t > 0) ? y / t : 0, n }'
 }
 
 check_same() {
@@ -301,7 +302,7 @@ check_same() {
       fi
     done
     case $name in
-      gen:*) label="$a+$b (gen_circuit.py ${name#gen:})" ;;
+      gen:*) label="$a+$b (generated)" ;;
       equiv:*) label="gen_pair.py seed ${name#equiv:}" ;;
       *) label="$a+$b" ;;
     esac
@@ -338,7 +339,7 @@ fi
 
 gen=()
 for n in $sizes; do gen+=("gen:$n"); done
-series "(b) generated pairs (bench/gen_circuit.py GATES 1, sides a and b)" "${gen[@]}"
+series "(b) generated pairs (bench/gen_circuit.py GATES/2 1, sides a and b)" "${gen[@]}"
 
 echo
 echo "yosys, the same merge (read_blif both, top module wired by name, flatten, write_blif)"
@@ -348,7 +349,7 @@ elif ! command -v "$yosys" >/dev/null 2>&1; then
   echo "yosys not installed: skipped"
 else
   "$yosys" -V
-  printf '%-18s %9s %9s %9s   %s\n' pair tessaro_s yosys_s yosys/tes check
+  printf '%-22s %9s %9s %9s   %s\n' pair tessaro_s yosys_s yosys/tes check
   [ "$have_benchmarks" = 1 ] && yosys_row s38417:s38584
   last=${gen[${#gen[@]}-1]}
   yosys_row "$last"
