@@ -87,6 +87,28 @@ bool all_open(const std::ifstream& in1, const std::string& in1_name, const std::
   return ok;
 }
 
+// What one parse built; the run owns it until it ends.
+struct parsed_model {
+  std::unique_ptr<b_autom_dec> declaration;
+  std::unique_ptr<b_automaton> automaton;
+};
+
+// Reads one model from `in` into `model`; false (after the message) when the
+// parse failed. Junk after ".end" fails a parse that has built its automaton
+// already, so what was built is taken in every case.
+bool parse_one(class_blif_parser& parser, std::ifstream& in, const std::string& in_name,
+               std::fstream& log, parsed_model& model) {
+  the_scanner->yyrestart(&in);
+  const int status = parser.parse(log, 1);
+  model.declaration.reset(parser.declaration);
+  model.automaton.reset(parser.automaton);
+  parser.declaration = nullptr;
+  parser.automaton = nullptr;
+  if (status == 0) return true;
+  std::cerr << "parsing error in file " << in_name << std::endl;
+  return false;
+}
+
 // Parses both inputs with one parser and one scanner, then merges the two
 // automata into `out`; returns the exit status.
 int parse_and_merge(const std::string& name1, std::ifstream& in1, const std::string& in1_name,
@@ -95,29 +117,10 @@ int parse_and_merge(const std::string& name1, std::ifstream& in1, const std::str
   class_blif_parser parser;
   the_scanner = new blifFlexLexer(&in1, nullptr);
   parser.lexer = the_scanner;
-  the_scanner->yyrestart(&in1);
-  // The run owns what each parse builds (junk after ".end" fails a parse
-  // that has built its automaton already).
-  const int first_status = parser.parse(log, 1);
-  std::unique_ptr<b_autom_dec> first_declaration(parser.declaration);
-  std::unique_ptr<b_automaton> first(parser.automaton);
-  parser.declaration = nullptr;
-  parser.automaton = nullptr;
-  if (first_status != 0) {
-    std::cerr << "parsing error in file " << in1_name << std::endl;
-    return 1;
-  }
-  the_scanner->yyrestart(&in2);
-  const int second_status = parser.parse(log, 1);
-  std::unique_ptr<b_autom_dec> second_declaration(parser.declaration);
-  std::unique_ptr<b_automaton> second(parser.automaton);
-  parser.declaration = nullptr;
-  parser.automaton = nullptr;
-  if (second_status != 0) {
-    std::cerr << "parsing error in file " << in2_name << std::endl;
-    return 1;
-  }
-  merge_and_write(first.get(), second.get(), out, name1, name2);
+  parsed_model first, second;
+  if (!parse_one(parser, in1, in1_name, log, first)) return 1;
+  if (!parse_one(parser, in2, in2_name, log, second)) return 1;
+  merge_and_write(first.automaton.get(), second.automaton.get(), out, name1, name2);
   return 0;
 }
 
