@@ -6,6 +6,8 @@
 # Usage:
 #   bench/scale.sh [-b BINARY] [--runs N] [--sizes "2000 4000 ..."] [--no-yosys]
 #   bench/scale.sh --check-same OLD_BINARY NEW_BINARY [--sizes "..."] [--seeds N]
+#                  [--pairs "s27:s208 gen:400 equiv:3 ..."]
+#   bench/scale.sh --self-test [-b BINARY]
 #
 # BINARY defaults to build/release/tessaro. Pairs come from the benchmark
 # circuits beside the repository (../shared/benchmarks, or the folder named by
@@ -21,7 +23,9 @@
 # sequential benchmark with the next in size, the generated pairs and --seeds
 # (30) random pairs of tests/equiv/gen_pair.py) and compares exit status,
 # standard output, standard error, output file and log byte for byte.
-# YOSYS names the yosys binary (default: yosys from PATH).
+# --pairs replaces that list (sX:sY benchmark files, gen:GATES, equiv:SEED).
+# --self-test checks the generator, the signal count, the comparison and the
+# Yosys wiring on small pairs. YOSYS names the yosys binary (default: yosys).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -36,9 +40,10 @@ yosys=${YOSYS:-yosys}
 mode=scale
 old_bin=
 new_bin=
+only_pairs=
 
 usage() {
-  sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'
+  awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"
   exit "${1:-0}"
 }
 
@@ -50,6 +55,8 @@ while [ $# -gt 0 ]; do
     --seeds) seeds=$2; shift 2 ;;
     --no-yosys) yosys_on=0; shift ;;
     --check-same) mode=check; old_bin=$2; new_bin=$3; shift 3 ;;
+    --pairs) only_pairs=$2; shift 2 ;;
+    --self-test) mode=selftest; shift ;;
     -h|--help) usage 0 ;;
     *) echo "scale.sh: unknown argument $1" >&2; usage 1 >&2 ;;
   esac
@@ -171,7 +178,7 @@ series() {
   local prev_sig='' prev_t='' name dir a b sig t c m st
   for name in "$@"; do
     dir=$work/${name//:/_}
-    read -r a b < <(make_pair "$name" "$dir")
+    read -r a b < <(make_pair "$name" "$dir") || true
     sig=$(count_signals "$dir/$a.blif" "$dir/$b.blif")
     read -r t c m st < <(run_best "$bin" "$dir" "$a" "$b")
     local label="$a+$b"
@@ -254,7 +261,7 @@ PY
 yosys_row() {
   local name=$1 dir a b t ty lat st want
   dir=$work/yosys_${name//:/_}
-  read -r a b < <(make_pair "$name" "$dir")
+  read -r a b < <(make_pair "$name" "$dir") || true
   read -r t _ _ _ < <(run_best "$bin" "$dir" "$a" "$b")
   read -r ty lat st < <(yosys_merge "$dir" "$a" "$b")
   want=$(cat "$dir/$a.blif" "$dir/$b.blif" | grep -c '^\.latch' || true)
@@ -265,12 +272,9 @@ yosys_row() {
     printf "%-22s %9.3f %9.3f %9.2f   %s\n", l, t, y, (t > 0) ? y / t : 0, n }'
 }
 
-check_same() {
-  need_binary "$old_bin"
-  need_binary "$new_bin"
-  old_bin=$(abs "$old_bin")
-  new_bin=$(abs "$new_bin")
-  local pairs=() name n
+# The default pairs of --check-same, appended to the caller's `pairs`.
+check_pairs() {
+  local n
   if [ "$have_benchmarks" = 1 ]; then
     pairs+=("${bench_pairs[@]}" s38417:s38417)
   fi
@@ -286,10 +290,29 @@ check_same() {
   fi
   for n in $sizes; do pairs+=("gen:$n"); done
   for ((n = 0; n < seeds; n++)); do pairs+=("equiv:$n"); done
+}
+
+check_same() {
+  need_binary "$old_bin"
+  need_binary "$new_bin"
+  old_bin=$(abs "$old_bin")
+  new_bin=$(abs "$new_bin")
+  local pairs=() name
+  if [ -n "$only_pairs" ]; then
+    read -r -a pairs <<<"$only_pairs"
+  else
+    check_pairs
+  fi
   local diffs=0 dir a b f so sn what label
   for name in "${pairs[@]}"; do
     dir=$work/check_${name//:/_}
-    read -r a b < <(make_pair "$name" "$dir/old")
+    a='' b=''
+    read -r a b < <(make_pair "$name" "$dir/old") || true
+    if [ -z "$b" ] || [ ! -f "$dir/old/$a.blif" ] || [ ! -f "$dir/old/$b.blif" ]; then
+      printf '%-34s DIFFERENT: the pair could not be made\n' "$name"
+      diffs=$((diffs + 1))
+      continue
+    fi
     mkdir -p "$dir/new"
     cp "$dir"/old/*.blif "$dir/new/"
     read -r _ _ _ so < <(run_once "$old_bin" "$dir/old" "$a" "$b")
@@ -318,8 +341,100 @@ check_same() {
   [ "$diffs" = 0 ]
 }
 
+# Checks of this script's own parts on small pairs; ends with the count of
+# passed and failed checks.
+self_test() {
+  need_binary "$bin"
+  bin=$(abs "$bin")
+  local passed=0 failed=0 dir=$work/self out st
+  mkdir -p "$dir"
+  check() {  # check NAME COMMAND...: one line per check
+    if "${@:2}"; then
+      echo "ok      $1"; passed=$((passed + 1))
+    else
+      echo "FAILED  $1"; failed=$((failed + 1))
+    fi
+  }
+  # shellcheck disable=SC2317
+  differ() { ! cmp -s "$1" "$2"; }
+  # shellcheck disable=SC2317
+  has() { [[ $1 == *"$2"* ]]; }
+
+  # The generator: same arguments, same bytes; another seed or side, others.
+  python3 "$here/gen_circuit.py" 300 7 -o "$dir/g1.blif"
+  python3 "$here/gen_circuit.py" 300 7 -o "$dir/g2.blif"
+  python3 "$here/gen_circuit.py" 300 8 -o "$dir/g3.blif"
+  python3 "$here/gen_circuit.py" 300 7 --side b -o "$dir/g4.blif"
+  check "generator is deterministic" cmp -s "$dir/g1.blif" "$dir/g2.blif"
+  check "generator seed changes the circuit" differ "$dir/g1.blif" "$dir/g3.blif"
+  check "generator side changes the circuit" differ "$dir/g1.blif" "$dir/g4.blif"
+
+  # A generated pair merges: both sides' latches, two wires each way.
+  local a b
+  read -r a b < <(make_pair gen:400 "$dir/pair") || true
+  read -r _ _ _ st < <(run_once "$bin" "$dir/pair" "$a" "$b")
+  check "generated pair merges (exit 0)" test "$st" = 0
+  check "merged pair keeps 2 x 20 latches" \
+    test "$(grep -c '^\.latch' "$dir/pair/${a}_$b.blif")" = 40
+  check "merged pair has 4 connections" test "$(grep -c -- '-->' "$dir/pair/stdout.txt")" = 4
+
+  # Signal count: names of each file, not keywords, model names, rows or
+  # comments; a name in both files counts twice.
+  printf '.model m\n.inputs a \\\n b\n.outputs c\n# x y\n.names a b c\n1- 1\n.latch c _q1 0\n.end\n' \
+    >"$dir/n1.blif"
+  printf '.model c\n.inputs c\n.outputs d\n.names c d\n0 1\n.end\n' >"$dir/n2.blif"
+  check "signal count" test "$(count_signals "$dir/n1.blif" "$dir/n2.blif")" = 6
+
+  # The comparison: equal runs are the same; a byte more on standard error,
+  # another exit status or another log line are each reported.
+  # shellcheck disable=SC2016
+  printf '#!/bin/sh\n"%s" "$@"; st=$?; echo >&2; exit $st\n' "$bin" >"$dir/err.sh"
+  printf '#!/bin/sh\n"%s" "$@"; exit 3\n' "$bin" >"$dir/status.sh"
+  # shellcheck disable=SC2016
+  printf '#!/bin/sh\n"%s" "$@"; st=$?; echo >>"$1_$2.log"; exit $st\n' "$bin" >"$dir/log.sh"
+  chmod +x "$dir"/*.sh
+  compare() {  # compare NEW_BINARY: the output of --check-same against $bin
+    (old_bin=$bin new_bin=$1 only_pairs="gen:200 equiv:1" check_same) 2>&1 || true
+  }
+  out=$(compare "$bin")
+  check "same binary: same" has "$out" "2 pairs, 0 different"
+  out=$(compare "$dir/err.sh")
+  check "standard error differs" has "$out" "DIFFERENT: stderr.txt"
+  check "both pairs differ" has "$out" "2 pairs, 2 different"
+  out=$(compare "$dir/status.sh")
+  check "exit status differs" has "$out" "DIFFERENT: exit(0/3)"
+  out=$(compare "$dir/log.sh")
+  check "log differs" has "$out" "DIFFERENT: ra100_rb100.log"
+
+  # Yosys's merge is the same merge: same latches, and sequentially
+  # equivalent to tessaro's output where ABC is at hand.
+  local abc=''
+  for n in berkeley-abc yosys-abc abc; do command -v "$n" >/dev/null 2>&1 && abc=$n && break; done
+  if ! command -v "$yosys" >/dev/null 2>&1; then
+    echo "skipped yosys wiring (yosys not installed)"
+  else
+    local ty lat
+    read -r ty lat st < <(runs=1 yosys_merge "$dir/pair" "$a" "$b")
+    check "yosys merge runs (exit 0)" test "$st" = 0
+    check "yosys merge keeps 40 latches" test "$lat" = 40
+    if [ -n "$abc" ]; then
+      sed 's/\$/S_/g' "$dir/pair/yosys_out.blif" >"$dir/pair/yosys_abc.blif"
+      out=$(cd "$dir/pair" && { "$abc" -c "dsec ${a}_$b.blif yosys_abc.blif" 2>&1 || true; })
+      check "yosys merge is equivalent to tessaro's" has "$out" "Networks are equivalent"
+    else
+      echo "skipped equivalence of the yosys merge (no ABC)"
+    fi
+  fi
+  echo "$passed passed, $failed failed"
+  [ "$failed" = 0 ]
+}
+
 if [ "$mode" = check ]; then
   check_same
+  exit
+fi
+if [ "$mode" = selftest ]; then
+  self_test
   exit
 fi
 
