@@ -2,7 +2,7 @@
 """Random sequential circuits in the BLIF subset tessaro reads, for the
 scaling benchmark.
 
-Usage: gen_circuit.py GATES SEED [--side a|b] [-o FILE]
+Usage: gen_circuit.py GATES SEED [--side a|b] [--fanout P] [-o FILE]
 
 Writes one model of GATES tables and GATES/10 latches. The same GATES and
 SEED always give the same bytes. Two sides are meant to be merged together:
@@ -14,6 +14,8 @@ SEED always give the same bytes. Two sides are meant to be merged together:
   b2a_<k>     latch outputs of side b that side a reads as inputs
   n<g>, r<j>  internal tables and latches; both sides use the same names,
               which the merge must keep apart
+  rst         with --fanout P > 0, an input read by each table with
+              probability P (a reset or enable net of high fanout)
 
 The signals that cross between the sides all come out of latches, so wiring
 them both ways never closes a combinational loop.
@@ -46,7 +48,7 @@ def cover(rng, k):
     return rows
 
 
-def circuit(gates, seed, side):
+def circuit(gates, seed, side, fanout=0.0):
     rng = random.Random("%d/%d/%s" % (gates, seed, side))
     other = "b" if side == "a" else "a"
     n_latch = max(1, gates // 10)
@@ -56,6 +58,8 @@ def circuit(gates, seed, side):
     n_both = max(1, gates // 200)
 
     inputs = ["pi%d" % k for k in range(n_pi)]
+    if fanout > 0:
+        inputs.append("rst")
     inputs += ["%s2%s_%d" % (other, side, k) for k in range(n_link)]
     link_outs = ["%s2%s_%d" % (side, other, k) for k in range(n_link)]
     state = ["r%d" % j for j in range(n_latch - n_link)] + link_outs
@@ -75,6 +79,8 @@ def circuit(gates, seed, side):
                 s = rng.choice(avail)
             if s not in ins:
                 ins.append(s)
+        if fanout > 0 and "rst" not in ins and rng.random() < fanout:
+            ins[rng.randrange(k)] = "rst"
         out = "n%d" % g
         tables.append((ins, out, cover(rng, k)))
         avail.append(out)
@@ -112,11 +118,15 @@ def main(argv):
     ap.add_argument("gates", type=int)
     ap.add_argument("seed", type=int)
     ap.add_argument("--side", choices=("a", "b"), default="a")
+    ap.add_argument("--fanout", type=float, default=0.0,
+                    help="probability that a table reads the input rst (default 0: no rst)")
     ap.add_argument("-o", "--output", help="file to write (default: standard output)")
     args = ap.parse_args(argv)
     if args.gates < 1:
         ap.error("GATES must be at least 1")
-    text = circuit(args.gates, args.seed, args.side)
+    if not 0.0 <= args.fanout <= 1.0:
+        ap.error("--fanout must lie between 0 and 1")
+    text = circuit(args.gates, args.seed, args.side, args.fanout)
     if args.output:
         with open(args.output, "w") as f:
             f.write(text)

@@ -13,17 +13,19 @@
 # circuits beside the repository (../shared/benchmarks, or the folder named by
 # TESSARO_BENCHMARKS; skipped when absent) and from bench/gen_circuit.py: the
 # generated pair of size GATES is two circuits (sides a and b) of GATES/2
-# tables and GATES/20 latches each. Signals are the distinct names of each
-# file, added up. Seconds are wall time, best of --runs (3); cpu_s is the user
-# and system time of that run; peak_MB is the peak resident size. x/doubling
-# is the time factor per doubling of the signals since the row above:
+# tables and GATES/20 latches each; in series (c) half of the tables also read
+# one input. Signals are the distinct names of each file, added up. Seconds
+# are wall time, best of --runs (3); cpu_s is the user and system time of that
+# run; peak_MB is the peak resident size. x/doubling is the time factor per
+# doubling of the signals since the row above:
 # (t / t_prev) ^ (1 / log2(signals / signals_prev)).
 #
 # --check-same runs both binaries on every pair (the benchmark pairs, each
 # sequential benchmark with the next in size, the generated pairs and --seeds
 # (30) random pairs of tests/equiv/gen_pair.py) and compares exit status,
 # standard output, standard error, output file and log byte for byte.
-# --pairs replaces that list (sX:sY benchmark files, gen:GATES, equiv:SEED).
+# --pairs replaces that list (sX:sY benchmark files, gen:GATES, fan:GATES,
+# equiv:SEED).
 # --self-test checks the generator, the signal count, the comparison and the
 # Yosys wiring on small pairs. YOSYS names the yosys binary (default: yosys).
 set -euo pipefail
@@ -93,6 +95,11 @@ make_pair() {
       python3 "$here/gen_circuit.py" "$n" 1 --side a -o "$dir/ra$n.blif"
       python3 "$here/gen_circuit.py" "$n" 1 --side b -o "$dir/rb$n.blif"
       echo "ra$n rb$n" ;;
+    fan:*)
+      local n=$((${name#fan:} / 2))
+      python3 "$here/gen_circuit.py" "$n" 1 --side a --fanout 0.5 -o "$dir/fa$n.blif"
+      python3 "$here/gen_circuit.py" "$n" 1 --side b --fanout 0.5 -o "$dir/fb$n.blif"
+      echo "fa$n fb$n" ;;
     equiv:*)
       python3 "$root/tests/equiv/gen_pair.py" "${name#equiv:}" "$dir" --names p q
       echo "p q" ;;
@@ -289,6 +296,7 @@ check_pairs() {
     done
   fi
   for n in $sizes; do pairs+=("gen:$n"); done
+  pairs+=(fan:4000)
   for ((n = 0; n < seeds; n++)); do pairs+=("equiv:$n"); done
 }
 
@@ -325,7 +333,7 @@ check_same() {
       fi
     done
     case $name in
-      gen:*) label="$a+$b (generated)" ;;
+      gen:* | fan:*) label="$a+$b (generated)" ;;
       equiv:*) label="gen_pair.py seed ${name#equiv:}" ;;
       *) label="$a+$b" ;;
     esac
@@ -359,6 +367,8 @@ self_test() {
   differ() { ! cmp -s "$1" "$2"; }
   # shellcheck disable=SC2317
   has() { [[ $1 == *"$2"* ]]; }
+  # shellcheck disable=SC2317
+  lacks() { ! grep -qw "$1" "$2"; }
 
   # The generator: same arguments, same bytes; another seed or side, others.
   python3 "$here/gen_circuit.py" 300 7 -o "$dir/g1.blif"
@@ -368,6 +378,11 @@ self_test() {
   check "generator is deterministic" cmp -s "$dir/g1.blif" "$dir/g2.blif"
   check "generator seed changes the circuit" differ "$dir/g1.blif" "$dir/g3.blif"
   check "generator side changes the circuit" differ "$dir/g1.blif" "$dir/g4.blif"
+  check "no rst without --fanout" lacks rst "$dir/g1.blif"
+  python3 "$here/gen_circuit.py" 1000 7 --fanout 0.5 -o "$dir/g5.blif"
+  local readers
+  readers=$(grep '^\.names' "$dir/g5.blif" | grep -cw rst || true)
+  check "--fanout 0.5: 400 to 600 of 1000 tables read rst" test "$readers" -ge 400 -a "$readers" -le 600
 
   # A generated pair merges: both sides' latches, two wires each way.
   local a b
@@ -455,6 +470,10 @@ fi
 gen=()
 for n in $sizes; do gen+=("gen:$n"); done
 series "(b) generated pairs (bench/gen_circuit.py GATES/2 1, sides a and b)" "${gen[@]}"
+fan=()
+for n in $sizes; do fan+=("fan:$n"); done
+series "(c) generated pairs with a net of high fanout (--fanout 0.5: half the tables read rst)" \
+  "${fan[@]}"
 
 echo
 echo "yosys, the same merge (read_blif both, top module wired by name, flatten, write_blif)"
