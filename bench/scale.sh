@@ -207,8 +207,9 @@ series() {
 # Yosys doing the same merge as tessaro A B in DIR: both models read from
 # BLIF, instantiated in a generated top module wired by name (an input named
 # like an output of the other model is driven by it, an output of both is the
-# or of both), flattened, written as BLIF. Prints "seconds latches status".
-yosys_merge() {
+# or of both), flattened, written as BLIF. yosys_top writes DIR/top.v;
+# yosys_once runs the merge once and prints "seconds status".
+yosys_top() {
   local dir=$1 a=$2 b=$3
   python3 - "$dir/$a.blif" "$dir/$b.blif" "$dir/top.v" <<'PY'
 import sys
@@ -250,27 +251,48 @@ v.append("endmodule")
 with open(sys.argv[3], "w") as f:
     f.write("\n".join(v) + "\n")
 PY
-  local script="read_blif $a.blif; read_blif $b.blif; read_verilog top.v; hierarchy -top top;"
-  script+=" flatten; simplemap t:\$ff t:\$or; write_blif yosys_out.blif"
-  local best='' r t0 t1 t st=0
-  for ((r = 0; r < runs; r++)); do
-    t0=$EPOCHREALTIME
-    (cd "$dir" && "$yosys" -q -p "$script" >yosys.txt 2>&1) || st=$?
-    t1=$EPOCHREALTIME
-    t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
-    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
-  done
-  local latches=0
-  [ -f "$dir/yosys_out.blif" ] && latches=$(grep -c '^\.latch' "$dir/yosys_out.blif" || true)
-  echo "$best $latches $st"
 }
 
+yosys_once() {
+  local dir=$1 a=$2 b=$3 t0 t1 st=0
+  local script="read_blif $a.blif; read_blif $b.blif; read_verilog top.v; hierarchy -top top;"
+  script+=" flatten; simplemap t:\$ff t:\$or; write_blif yosys_out.blif"
+  t0=$EPOCHREALTIME
+  (cd "$dir" && "$yosys" -q -p "$script" >yosys.txt 2>&1) || st=$?
+  t1=$EPOCHREALTIME
+  echo "$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }') $st"
+}
+
+# min A B: the smaller of two decimal numbers, A when B is empty.
+min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a : b }'; }
+
+# Seconds of a fixed python loop: the same on the same machine when it is
+# unloaded, so rows measured at other times can be compared.
+calibration() {
+  python3 -c 'import time
+t = time.perf_counter()
+s = 0
+for i in range(3 * 10**6):
+    s += i
+print("%.3f" % (time.perf_counter() - t))'
+}
+
+# One row: tessaro and Yosys on the same pair, runs interleaved so that both
+# see the same load; best of $runs each.
 yosys_row() {
-  local name=$1 dir a b t ty lat st want
+  local name=$1 dir a b t ty s st=0 r best='' besty='' lat want
   dir=$work/yosys_${name//:/_}
   read -r a b < <(make_pair "$name" "$dir") || true
-  read -r t _ _ _ < <(run_best "$bin" "$dir" "$a" "$b")
-  read -r ty lat st < <(yosys_merge "$dir" "$a" "$b")
+  yosys_top "$dir" "$a" "$b"
+  for ((r = 0; r < runs; r++)); do
+    read -r t _ _ _ < <(run_once "$bin" "$dir" "$a" "$b")
+    best=$(min "$t" "$best")
+    read -r ty s < <(yosys_once "$dir" "$a" "$b")
+    [ "$s" != 0 ] && st=$s
+    besty=$(min "$ty" "$besty")
+  done
+  t=$best ty=$besty
+  lat=$(grep -c '^\.latch' "$dir/yosys_out.blif" 2>/dev/null || true)
   want=$(cat "$dir/$a.blif" "$dir/$b.blif" | grep -c '^\.latch' || true)
   local note=ok
   [ "$st" != 0 ] && note="yosys exit $st"
@@ -428,10 +450,11 @@ self_test() {
   if ! command -v "$yosys" >/dev/null 2>&1; then
     echo "skipped yosys wiring (yosys not installed)"
   else
-    local ty lat
-    read -r ty lat st < <(runs=1 yosys_merge "$dir/pair" "$a" "$b")
+    yosys_top "$dir/pair" "$a" "$b"
+    read -r _ st < <(yosys_once "$dir/pair" "$a" "$b")
     check "yosys merge runs (exit 0)" test "$st" = 0
-    check "yosys merge keeps 40 latches" test "$lat" = 40
+    check "yosys merge keeps 40 latches" \
+      test "$(grep -c '^\.latch' "$dir/pair/yosys_out.blif")" = 40
     if [ -n "$abc" ]; then
       sed 's/\$/S_/g' "$dir/pair/yosys_out.blif" >"$dir/pair/yosys_abc.blif"
       out=$(cd "$dir/pair" && { "$abc" -c "dsec ${a}_$b.blif yosys_abc.blif" 2>&1 || true; })
@@ -457,6 +480,7 @@ need_binary "$bin"
 bin=$(abs "$bin")
 echo "tessaro: $bin"
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; best of $runs runs"
+echo "calibration: $(calibration) s for a fixed python loop (slower when the machine is busy)"
 [ -x /usr/bin/time ] || echo "(peak memory from the children's rusage: /usr/bin/time not found)"
 
 if [ "$have_benchmarks" = 1 ]; then
@@ -488,4 +512,4 @@ else
   last=${gen[${#gen[@]}-1]}
   yosys_row "$last"
 fi
-echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg); calibration: $(calibration) s"
