@@ -1,6 +1,8 @@
 // BLIF writer of an automaton: header, interface, latches, one cover per
 // definition, end marker.
 #include <iostream>
+#include <utility>
+#include <vector>
 
 #include "automaton/b_automaton.h"
 
@@ -19,11 +21,27 @@ void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& mod
     out << '\n';
   }
   bddpp_manager* man = manager_associe();
+  // A latch starts at 0 when its variable and the initial state cannot both
+  // hold. An initial state that is a product gives every answer in one walk.
+  std::vector<char> negative_at;
+  std::vector<std::pair<long, int>> literals;
+  const bool product = man->Cube_literals(initial_state, literals);
+  if (product) {
+    negative_at.assign(static_cast<std::size_t>(man->Nb_bdd_vars()), 0);
+    for (const auto& [index, sign] : literals)
+      negative_at[static_cast<std::size_t>(index)] = sign == 0;
+  }
   for (int i = 0; i < nb_equ_trans(); ++i) {
     const Bddexpression* e = equ_trans(i);
-    bdd both = man->Bdd_and(e->my_bdd_var(), initial_state);
-    const char* value = man->Bdd_is_tautology(both, 0) ? "0" : "1";
-    man->Bdd_free(both);
+    const char* value;
+    if (product && man->Bdd_is_var(e->my_bdd_var())) {
+      const auto index = static_cast<std::size_t>(man->Bdd_if_index(e->my_bdd_var()));
+      value = negative_at[index] ? "0" : "1";
+    } else {
+      bdd both = man->Bdd_and(e->my_bdd_var(), initial_state);
+      value = man->Bdd_is_tautology(both, 0) ? "0" : "1";
+      man->Bdd_free(both);
+    }
     out << ".latch " << man->Name_var_by_bdd(e->my_bdd_exp()) << " "
         << man->Name_var_by_bdd(e->my_bdd_var()) << " " << value << '\n';
   }

@@ -122,6 +122,9 @@ class bddpp_manager {
   std::vector<long> Support_indexes(bdd f);
   // (index, 1 positive / 0 negative) of each literal of a product, by index.
   std::vector<std::pair<long, int>> Product_literals(bdd product);
+  // Product_literals of f when f is a product of literals (one is the empty
+  // product); false, with `literals` unspecified, for any other function.
+  bool Cube_literals(bdd f, std::vector<std::pair<long, int>>& literals);
   // presence[i] = 1 when f depends on the variable of index i.
   void Present_variables(bdd f, int* presence);
   // literals[i]: 1 positive, 0 negative, 2 absent.
@@ -176,6 +179,9 @@ class bddpp_manager {
   static const void* handle_address(bdd f);
   // Records the name of a variable the engine has just created.
   bdd register_var(bdd var, const std::string& name);
+  // Appends the literals along the nonzero branches of `product`; true when
+  // it is a product of literals.
+  bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
 
   bdd_manager internal_man;
   // Room for the engine's support walk, kept between calls.

@@ -18,20 +18,32 @@ std::vector<long> bddpp_manager::Support_indexes(bdd f) {
 
 std::vector<std::pair<long, int>> bddpp_manager::Product_literals(bdd product) {
   std::vector<std::pair<long, int>> literals;
-  if (product == 0) return literals;
-  // In a product every node has one branch to zero: the literal follows the
-  // other branch.
+  if (product != 0) walk_product(product, literals);
+  return literals;
+}
+
+bool bddpp_manager::Cube_literals(bdd f, std::vector<std::pair<long, int>>& literals) {
+  literals.clear();
+  return f != 0 && walk_product(f, literals);
+}
+
+// Follows the branch of each node that is not zero, recording its literal;
+// true when every node had a zero branch and the walk ended on one.
+bool bddpp_manager::walk_product(bdd product, std::vector<std::pair<long, int>>& literals) {
+  bool product_seen = true;
   bdd g = Bdd_dup(product);
   while (!Bdd_is_tautology(g, 0) && !Bdd_is_tautology(g, 1)) {
     const long index = Bdd_if_index(g);
     bdd then_part = Bdd_then(g);
     bdd else_part = Bdd_else(g);
     const bool positive = !Bdd_is_tautology(then_part, 0);
+    if (positive && !Bdd_is_tautology(else_part, 0)) product_seen = false;
     literals.emplace_back(index, positive ? 1 : 0);
     Bdd_free(g);
     g = positive ? then_part : else_part;
     Bdd_free(positive ? else_part : then_part);
   }
+  product_seen = product_seen && Bdd_is_tautology(g, 1);
   Bdd_free(g);
-  return literals;
+  return product_seen;
 }

@@ -31,20 +31,25 @@ void class_blif_parser::compute_locals() {
 
 void class_blif_parser::compute_transitions() {
   bddpp_manager* man = declaration->manager_associe();
-  initial_state = man->Bdd_one();
   auto d = latch_inputs.begin();
-  auto v = latch_init_values.begin();
   for (const std::string& s : state_vars) {
-    bdd var = declaration->bdd_ident_associe(s);
-    trans_equations.push_back(Bddexpression(s, declaration->trans_wood_associee(), var,
+    trans_equations.push_back(Bddexpression(s, declaration->trans_wood_associee(),
+                                            declaration->bdd_ident_associe(s),
                                             declaration->bdd_ident_associe(*d), 0, 0));
+    ++d;
+  }
+  // The initial state is the product of one literal per latch. State
+  // variables come first in the order, so it is built from the last latch
+  // up: each conjunction then puts a new top node over the product so far.
+  initial_state = man->Bdd_one();
+  auto v = latch_init_values.rbegin();
+  for (auto s = state_vars.rbegin(); s != state_vars.rend(); ++s, ++v) {
+    bdd var = declaration->bdd_ident_associe(*s);
     bdd literal = *v == "0" ? man->Bdd_not(var) : man->Bdd_dup(var);
-    bdd conj = man->Bdd_and(initial_state, literal);
+    bdd conj = man->Bdd_and(literal, initial_state);
     man->Bdd_free(literal);
     man->Bdd_free(initial_state);
     initial_state = conj;
-    ++d;
-    ++v;
   }
   for (class_equation_blif& table : equations)
     def_equations.push_back(table.bddexpression_convert(declaration->def_wood_associee()));

@@ -27,27 +27,39 @@ class set {
   }
   ~set() { clear(); }
 
-  // Inserts `value` in order; a value already present is ignored.
+  // Inserts `value` in order; a value already present is ignored. Values
+  // arriving in ascending order are appended in constant time.
   void add(T value) {
+    if (tail_ && tail_->value < value) {
+      tail_->next = new cell{value, nullptr};
+      tail_ = tail_->next;
+      ++count_;
+      return;
+    }
     cell** link = &head_;
     while (*link && (*link)->value < value)
       link = &(*link)->next;
     if (*link && (*link)->value == value) return;
     *link = new cell{value, *link};
+    if (!(*link)->next) tail_ = *link;
     ++count_;
   }
   // Removes `value` when present.
   void sup(T value) {
-    cell** link = &head_;
-    while (*link && (*link)->value < value)
-      link = &(*link)->next;
-    if (!*link || (*link)->value != value) return;
-    cell* dead = *link;
-    *link = dead->next;
-    delete dead;
+    cell* before = nullptr;
+    cell* at = head_;
+    while (at && at->value < value) {
+      before = at;
+      at = at->next;
+    }
+    if (!at || at->value != value) return;
+    (before ? before->next : head_) = at->next;
+    if (at == tail_) tail_ = before;
+    delete at;
     --count_;
   }
   bool item_in(T value) const {
+    if (!tail_ || tail_->value < value) return false;
     for (cell* c = head_; c && c->value <= value; c = c->next)
       if (c->value == value) return true;
     return false;
@@ -66,6 +78,7 @@ class set {
       head_ = head_->next;
       delete dead;
     }
+    tail_ = nullptr;
     count_ = 0;
   }
   const std::string& name() const { return name_; }
@@ -92,6 +105,7 @@ class set {
     cell** tail = &head_;
     for (cell* c = other.head_; c; c = c->next) {
       *tail = new cell{c->value, nullptr};
+      tail_ = *tail;
       tail = &(*tail)->next;
     }
     count_ = other.count_;
@@ -99,6 +113,7 @@ class set {
 
   std::string name_;
   cell* head_ = nullptr;
+  cell* tail_ = nullptr;  // last cell, for appends in ascending order
   long count_ = 0;
 };
 
