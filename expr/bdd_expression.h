@@ -105,7 +105,8 @@ class Bddexpressionwood {
   bddpp_manager* my_bdd_manager() const { return man; }
   void add_amont_dependance(long i, long k);
   const tessaro::set<long>& amont_dependances(long i) const { return amont_dep_table[i]; }
-  const std::set<long>& defined_indexes() const { return ens_exp; }
+  // The defined indexes, ascending.
+  const std::vector<long>& defined_indexes() const;
 
   // Forwards to the manager.
   bdd Bdd_and(bdd f, bdd g) { return man->Bdd_and(f, g); }
@@ -136,9 +137,9 @@ class Bddexpressionwood {
   void grow_capacity(long n, const char* who);
 
   bddpp_manager* man;
-  // The defined indexes, with their ascending list rebuilt on demand so
-  // that walking the equations in order costs one pass.
-  std::set<long> ens_exp;
+  // Number of defined indexes; their ascending list is rebuilt on demand
+  // from the table, so walking the equations in order costs one pass.
+  long ens_exp_count = 0;
   mutable std::vector<long> ens_exp_order;
   mutable bool ens_exp_order_valid = true;
   long nb_var_bdd = 0;

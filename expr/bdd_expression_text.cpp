@@ -28,7 +28,7 @@ void Bddexpressionwood::stat(std::ostream& out) const {
   out << "  - arrays's length  : " << nb_max_var_bdd << std::endl;
   out << "  - expression ids set {";
   const char* sep = "";
-  for (long k : ens_exp) {
+  for (long k : defined_indexes()) {
     out << sep << k;
     sep = ", ";
   }

@@ -87,7 +87,7 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
   }
   Bddexpression* copy = new Bddexpression(*e);
   exp_table[k] = copy;
-  ens_exp.insert(k);
+  ++ens_exp_count;
   ens_exp_order_valid = false;
   const tessaro::set<long> deps = copy->set_of_aval_dependances();
   for (tessaro::scanset<long> it(deps); !it.last_item(); it.next_item())
@@ -97,7 +97,18 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
 }
 
 long Bddexpressionwood::exp_number() const {
-  return static_cast<long>(ens_exp.size());
+  return ens_exp_count;
+}
+
+const std::vector<long>& Bddexpressionwood::defined_indexes() const {
+  if (!ens_exp_order_valid) {
+    ens_exp_order.clear();
+    ens_exp_order.reserve(static_cast<std::size_t>(ens_exp_count));
+    for (long i = 0; i < nb_var_bdd; ++i)
+      if (exp_table[i] != nullptr) ens_exp_order.push_back(i);
+    ens_exp_order_valid = true;
+  }
+  return ens_exp_order;
 }
 
 Bddexpression* Bddexpressionwood::exp(int n) const {
@@ -105,11 +116,7 @@ Bddexpression* Bddexpressionwood::exp(int n) const {
     std::cerr << "in Bddexpressionwood::exp(): bad number ..." << std::endl;
     return nullptr;
   }
-  if (!ens_exp_order_valid) {
-    ens_exp_order.assign(ens_exp.begin(), ens_exp.end());
-    ens_exp_order_valid = true;
-  }
-  return exp_table[ens_exp_order[n]];
+  return exp_table[defined_indexes()[n]];
 }
 
 Bddexpression* Bddexpressionwood::exp_at(long i) const {

@@ -1,10 +1,14 @@
-// Ordered set of integers kept as a singly linked list in ascending order,
-// without duplicates, with an optional name, and its ascending cursor.
+// Ordered set of integers kept ascending and without duplicates, with an
+// optional name, and its ascending cursor. The elements sit in one sorted
+// array: values arriving in ascending order are appended in constant time,
+// membership is a binary search and the i-th element is read directly.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace tessaro {
 
@@ -16,105 +20,48 @@ class set {
  public:
   set() = default;
   explicit set(const std::string& name) : name_(name) {}
-  set(const set& other) : name_(other.name_) { copy_from(other); }
-  set& operator=(const set& other) {
-    if (this != &other) {
-      clear();
-      name_ = other.name_;
-      copy_from(other);
-    }
-    return *this;
-  }
-  ~set() { clear(); }
 
-  // Inserts `value` in order; a value already present is ignored. Values
-  // arriving in ascending order are appended in constant time.
+  // Inserts `value` in order; a value already present is ignored.
   void add(T value) {
-    if (tail_ && tail_->value < value) {
-      tail_->next = new cell{value, nullptr};
-      tail_ = tail_->next;
-      ++count_;
+    if (items_.empty() || items_.back() < value) {
+      items_.push_back(value);
       return;
     }
-    cell** link = &head_;
-    while (*link && (*link)->value < value)
-      link = &(*link)->next;
-    if (*link && (*link)->value == value) return;
-    *link = new cell{value, *link};
-    if (!(*link)->next) tail_ = *link;
-    ++count_;
+    auto at = std::lower_bound(items_.begin(), items_.end(), value);
+    if (*at == value) return;
+    items_.insert(at, value);
   }
   // Removes `value` when present.
   void sup(T value) {
-    cell* before = nullptr;
-    cell* at = head_;
-    while (at && at->value < value) {
-      before = at;
-      at = at->next;
-    }
-    if (!at || at->value != value) return;
-    (before ? before->next : head_) = at->next;
-    if (at == tail_) tail_ = before;
-    delete at;
-    --count_;
+    auto at = std::lower_bound(items_.begin(), items_.end(), value);
+    if (at != items_.end() && *at == value) items_.erase(at);
   }
-  bool item_in(T value) const {
-    if (!tail_ || tail_->value < value) return false;
-    for (cell* c = head_; c && c->value <= value; c = c->next)
-      if (c->value == value) return true;
-    return false;
-  }
-  long card() const { return count_; }
+  bool item_in(T value) const { return std::binary_search(items_.begin(), items_.end(), value); }
+  long card() const { return static_cast<long>(items_.size()); }
   // The i-th smallest element, counting from 1; 0 when i is out of range.
   T item_ident(long i) const {
-    if (i < 1) return T(0);
-    for (cell* c = head_; c; c = c->next)
-      if (--i == 0) return c->value;
-    return T(0);
+    if (i < 1 || i > card()) return T(0);
+    return items_[static_cast<std::size_t>(i - 1)];
   }
-  void clear() {
-    while (head_) {
-      cell* dead = head_;
-      head_ = head_->next;
-      delete dead;
-    }
-    tail_ = nullptr;
-    count_ = 0;
-  }
+  void clear() { items_.clear(); }
   const std::string& name() const { return name_; }
 
   // Text form: optional "name= ", then "{a, b, c}".
   friend std::ostream& operator<<(std::ostream& out, const set& s) {
     if (!s.name_.empty()) out << s.name_ << "= ";
     out << "{";
-    for (cell* c = s.head_; c; c = c->next) {
-      if (c != s.head_) out << ", ";
-      out << c->value;
+    for (std::size_t i = 0; i < s.items_.size(); ++i) {
+      if (i > 0) out << ", ";
+      out << s.items_[i];
     }
     return out << "}";
   }
 
  private:
   friend class scanset<T>;
-  struct cell {
-    T value;
-    cell* next;
-  };
-
-  void copy_from(const set& other) {
-    cell** tail = &head_;
-    for (cell* c = other.head_; c; c = c->next) {
-      *tail = new cell{c->value, nullptr};
-      tail_ = *tail;
-      tail = &(*tail)->next;
-    }
-    count_ = other.count_;
-  }
 
   std::string name_;
-  cell* head_ = nullptr;
-  cell* tail_ = nullptr;  // last cell, for appends in ascending order
-  long count_ = 0;
+  std::vector<T> items_;
 };
 
 // Cursor over a set in ascending order. The set must outlive the cursor and
@@ -122,35 +69,35 @@ class set {
 template <class T>
 class scanset {
  public:
-  explicit scanset(const set<T>& s) : set_(&s), at_(s.head_) {}
+  explicit scanset(const set<T>& s) : set_(&s) {}
 
   // Back to the smallest element.
-  void first_item() { at_ = set_->head_; }
+  void first_item() { at_ = 0; }
   // True once the cursor has stepped past the largest element.
-  bool last_item() const { return at_ == nullptr; }
+  bool last_item() const { return at_ >= set_->items_.size(); }
   // Steps to the next element; stepping past the end only writes a message.
   void next_item() {
-    if (!at_) {
+    if (last_item()) {
       std::cerr << "ERREUR: mauvaise application des methodes next_item() et last_item()\n";
       std::cerr.flush();
       return;
     }
-    at_ = at_->next;
+    ++at_;
   }
   // Current element; reading past the end ends the process with status 1.
   T item() const {
-    if (!at_) {
+    if (last_item()) {
       std::cerr << "ERREUR: il n'y a plus d'element \n"
                 << "   ou vous utilisez mal first_item() \n";
       std::cerr.flush();
       std::exit(1);
     }
-    return at_->value;
+    return set_->items_[at_];
   }
 
  private:
   const set<T>* set_;
-  typename set<T>::cell* at_;
+  std::size_t at_ = 0;
 };
 
 }  // namespace tessaro

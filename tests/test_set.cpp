@@ -128,3 +128,34 @@ TEST(ListHelpers, PositionMembershipArrayAndPrinter) {
   tessaro::print_list(empty, std::list<int>{});
   EXPECT_EQ(empty.str(), "()");
 }
+
+// Ascending appends, inserts in front and removals of the largest element,
+// mixed, as the dependence and upstream sets see them.
+TEST(Set, AppendsAndRemovalsAtTheEndKeepTheOrder) {
+  set_l s;
+  std::set<long> ref;
+  auto both_add = [&](long v) {
+    s.add(v);
+    ref.insert(v);
+  };
+  for (long v = 0; v < 50; v += 2)
+    both_add(v);
+  s.sup(48);
+  ref.erase(48);
+  both_add(47);
+  both_add(-1);
+  both_add(100);
+  s.sup(100);
+  ref.erase(100);
+  both_add(99);
+  EXPECT_FALSE(s.item_in(100));
+  EXPECT_TRUE(s.item_in(99));
+  ASSERT_EQ(s.card(), static_cast<long>(ref.size()));
+  long i = 1;
+  for (long v : ref)
+    EXPECT_EQ(s.item_ident(i++), v);
+  s.clear();
+  EXPECT_EQ(text(s), "{}");
+  s.add(3);
+  EXPECT_EQ(text(s), "{3}");
+}
