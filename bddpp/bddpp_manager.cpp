@@ -63,22 +63,30 @@ long bddpp_manager::Id_var_by_name(const std::string& name) const {
   return it == id_by_name.end() ? -1 : it->second;
 }
 
-std::string bddpp_manager::Name_var_by_index(long index) const {
+namespace {
+
+const std::string kNoName;
+const std::string kOneName = "1";
+const std::string kZeroName = "0";
+
+}  // namespace
+
+const std::string& bddpp_manager::Name_var_by_index(long index) const {
   bdd var = bdd_var_with_index(internal_man, index);
-  if (var == 0) return std::string();
+  if (var == 0) return kNoName;
   return Name_var_by_id(bdd_if_id(internal_man, var) - 1);
 }
 
-std::string bddpp_manager::Name_var_by_id(long id) const {
-  if (id < 0 || id >= static_cast<long>(names_by_id.size())) return std::string();
+const std::string& bddpp_manager::Name_var_by_id(long id) const {
+  if (id < 0 || id >= static_cast<long>(names_by_id.size())) return kNoName;
   return names_by_id[static_cast<std::size_t>(id)];
 }
 
-std::string bddpp_manager::Name_var_by_bdd(bdd f) const {
+const std::string& bddpp_manager::Name_var_by_bdd(bdd f) const {
   const long index = bdd_if_index(internal_man, f);
   if (index >= 0 && index < Nb_bdd_vars()) return Name_var_by_index(index);
-  if (f != 0 && f == bdd_one(internal_man)) return "1";
-  if (f != 0 && f == bdd_zero(internal_man)) return "0";
+  if (f != 0 && f == bdd_one(internal_man)) return kOneName;
+  if (f != 0 && f == bdd_zero(internal_man)) return kZeroName;
   std::cerr << "error in bddpp_manager::Name_var_by_bdd()" << std::endl;
   std::cerr << "bdd referenced by the adress: " << handle_address(f) << ", is not allocated ..."
             << std::endl;

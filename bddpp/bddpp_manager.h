@@ -45,10 +45,11 @@ class bddpp_manager {
   long Index_var_by_name(const std::string& name) const;
   long Id_var_by_name(const std::string& name) const;
 
-  std::string Name_var_by_index(long index) const;
-  std::string Name_var_by_id(long id) const;
+  // Names are returned by reference: valid until the variable is renamed.
+  const std::string& Name_var_by_index(long index) const;
+  const std::string& Name_var_by_id(long id) const;
   // Name of f's top variable; "1" / "0" for the constants; fatal otherwise.
-  std::string Name_var_by_bdd(bdd f) const;
+  const std::string& Name_var_by_bdd(bdd f) const;
 
   // Gives the variable named old_name the name new_name (warnings on failure).
   void Rename_var(const std::string& new_name, const std::string& old_name);

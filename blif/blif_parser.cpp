@@ -2,7 +2,9 @@
 // grammar's rules.
 #include "blif/blif_parser.h"
 
+#include <charconv>
 #include <iostream>
+#include <string>
 #include <utility>
 
 #include "blif/blif_grammar.h"
@@ -35,9 +37,18 @@ void bliferror(const char* message) {
 
 void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& log) {
   if (trace != 1) return;
-  log << n;
-  if (k != 1) log << ',' << k;
-  log << " --> " << text << '\n';
+  // One line per reduction: formatted apart and written in one call.
+  static std::string line;
+  char number[16];
+  line.assign(number, std::to_chars(number, number + sizeof number, n).ptr);
+  if (k != 1) {
+    line += ',';
+    line.append(number, std::to_chars(number, number + sizeof number, k).ptr);
+  }
+  line += " --> ";
+  line += text;
+  line += '\n';
+  log.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {

@@ -125,8 +125,8 @@ class Bddexpressionwood {
   long Index_var_by_bdd(bdd f) const { return man->Index_var_by_bdd(f); }
   long Index_exp_by_bdd(bdd f) const { return man->Index_var_by_bdd(f); }
   long Index_var_by_name(const std::string& n) const { return man->Index_var_by_name(n); }
-  std::string Name_var_by_index(long i) const { return man->Name_var_by_index(i); }
-  std::string Name_var_by_bdd(bdd f) const { return man->Name_var_by_bdd(f); }
+  const std::string& Name_var_by_index(long i) const { return man->Name_var_by_index(i); }
+  const std::string& Name_var_by_bdd(bdd f) const { return man->Name_var_by_bdd(f); }
 
   // Statistics text.
   void stat(std::ostream& out) const;
