@@ -14,6 +14,7 @@
 // bddpp_tdd.cpp) and prints products, sums and BLIF covers (bddpp_print.cpp).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -29,6 +30,9 @@ constexpr int kBddppMaxProducts = 50000;
 
 class bddpp_manager {
  public:
+  // Functions of at most this many variables have their covers reused.
+  static constexpr int kSmallCoverVars = 6;
+
   bddpp_manager();
   ~bddpp_manager();
   bddpp_manager(const bddpp_manager&) = delete;
@@ -183,6 +187,12 @@ class bddpp_manager {
   // Appends the literals along the nonzero branches of `product`; true when
   // it is a product of literals.
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
+  // Bdd_sop of f through the cover cache; -1 when f is a constant or has
+  // more than kSmallCoverVars variables (bddpp_cover_cache.cpp).
+  int small_cover(bdd f, bdd* out, int method);
+  // Truth table of g over `support` (ascending indexes, at most six): bit m
+  // is g's value where the variable at support[p] takes bit p of m.
+  std::uint64_t small_truth_table(bdd g, const std::vector<long>& support);
 
   bdd_manager internal_man;
   // Room for the engine's support walk, kept between calls.
@@ -194,6 +204,11 @@ class bddpp_manager {
   std::vector<std::string> names_by_id;
   std::vector<bdd> assoc_by_id;
   std::unordered_map<std::string, long> id_by_name;
+  // Covers already computed, by method (0, 1, 2), support size and truth
+  // table; a product is a row: bit p positive literal of the variable at
+  // support position p, bit p + 8 negative literal.
+  std::unordered_map<std::uint64_t, std::vector<std::uint16_t>> small_covers[3]
+                                                                           [kSmallCoverVars + 1];
 };
 
 // Ternary decision tree of a function: each inner node splits on its top

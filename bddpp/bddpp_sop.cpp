@@ -29,6 +29,8 @@ int bddpp_manager::Bdd_sop(bdd f, bdd* out, int method) {
               << ", is not allocated ..." << std::endl;
     std::exit(1);
   }
+  const int reused = small_cover(f, out, method);
+  if (reused >= 0) return reused;
   if (method == 1) return Bdd_sop_1(f, out);
   if (method == 2) return Bdd_sop_2(f, out);
   return Bdd_sop_0(f, out);
