@@ -9,6 +9,7 @@
 #include "blif/blif_lexer.h"
 #include "blif/blif_parser.h"
 #include "driver/merge_stage.h"
+#include "support/end_of_run.h"
 #include "support/exit_flush.h"
 
 namespace {
@@ -91,6 +92,14 @@ bool all_open(const std::ifstream& in1, const std::string& in1_name, const std::
 struct parsed_model {
   std::unique_ptr<b_autom_dec> declaration;
   std::unique_ptr<b_automaton> automaton;
+
+  parsed_model() = default;
+  parsed_model(const parsed_model&) = delete;
+  parsed_model& operator=(const parsed_model&) = delete;
+  ~parsed_model() {
+    tessaro::release_at_end_of_run(automaton);
+    tessaro::release_at_end_of_run(declaration);
+  }
 };
 
 // Reads one model from `in` into `model`; false (after the message) when the
@@ -120,7 +129,9 @@ int parse_and_merge(const std::string& name1, std::ifstream& in1, const std::str
   parsed_model first, second;
   if (!parse_one(parser, in1, in1_name, log, first)) return 1;
   if (!parse_one(parser, in2, in2_name, log, second)) return 1;
-  merge_and_write(first.automaton.get(), second.automaton.get(), out, name1, name2);
+  std::unique_ptr<b_automaton> merged =
+      merge_and_write(first.automaton.get(), second.automaton.get(), out, name1, name2);
+  tessaro::release_at_end_of_run(merged);
   return 0;
 }
 
