@@ -125,6 +125,8 @@ class bddpp_manager {
   void Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other, bdd* other);
   // Indexes of the variables f depends on, ascending; one walk of f.
   std::vector<long> Support_indexes(bdd f);
+  // The same into `indexes`, whose room is reused.
+  void Support_indexes(bdd f, std::vector<long>& indexes);
   // (index, 1 positive / 0 negative) of each literal of a product, by index.
   std::vector<std::pair<long, int>> Product_literals(bdd product);
   // Product_literals of f when f is a product of literals (one is the empty

@@ -7,13 +7,22 @@
 
 std::vector<long> bddpp_manager::Support_indexes(bdd f) {
   std::vector<long> indexes;
-  if (f == 0) return indexes;
+  Support_indexes(f, indexes);
+  return indexes;
+}
+
+void bddpp_manager::Support_indexes(bdd f, std::vector<long>& indexes) {
+  indexes.clear();
+  if (f == 0) return;
   support_scratch.resize(static_cast<std::size_t>(Nb_bdd_vars()) + 1);
   bdd_support(internal_man, f, support_scratch.data());
-  for (const bdd* var = support_scratch.data(); *var != 0; ++var)
-    indexes.push_back(bdd_if_index(internal_man, *var));
+  std::size_t count = 0;
+  while (support_scratch[count] != 0)
+    ++count;
+  indexes.reserve(count);
+  for (std::size_t k = 0; k < count; ++k)
+    indexes.push_back(bdd_if_index(internal_man, support_scratch[k]));
   std::sort(indexes.begin(), indexes.end());
-  return indexes;
 }
 
 std::vector<std::pair<long, int>> bddpp_manager::Product_literals(bdd product) {

@@ -3,6 +3,7 @@
 #include "expr/bdd_expression.h"
 
 #include <iostream>
+#include <vector>
 
 Bddexpression::Bddexpression(std::string n, Bddexpressionwood* wood, bdd var, bdd exp, long early,
                              long late)
@@ -96,21 +97,33 @@ void Bddexpression::build_normal_dependances() {
   internal_build_aval_dependances();
 }
 
+namespace {
+
+// Room for the support walks of the equations, reused from one to the next.
+std::vector<long>& support_room() {
+  static std::vector<long> room;
+  return room;
+}
+
+}  // namespace
+
 void Bddexpression::internal_build_aval_dependances() {
   aval_dependance.clear();
   bddpp_manager* man = my_bdd_manager();
   if (man == nullptr || bdd_exp == 0) return;
-  for (long i : man->Support_indexes(bdd_exp))
-    aval_dependance.add(i);
+  std::vector<long>& indexes = support_room();
+  man->Support_indexes(bdd_exp, indexes);
+  aval_dependance.assign_sorted(indexes);
 }
 
-tessaro::set<long> Bddexpression::set_of_aval_dependances() {
-  tessaro::set<long> kept = aval_dependance;
-  internal_build_aval_dependances();
-  bool same = kept.card() == aval_dependance.card();
-  for (long i = 1; same && i <= kept.card(); ++i)
-    same = kept.item_ident(i) == aval_dependance.item_ident(i);
-  if (!same) {
+const tessaro::set<long>& Bddexpression::set_of_aval_dependances() {
+  bddpp_manager* man = my_bdd_manager();
+  std::vector<long>& indexes = support_room();
+  indexes.clear();
+  if (man != nullptr && bdd_exp != 0) man->Support_indexes(bdd_exp, indexes);
+  if (!aval_dependance.same_as(indexes)) {
+    const tessaro::set<long> kept = aval_dependance;
+    aval_dependance.assign_sorted(indexes);
     std::cerr << "in  Bddexpression::set_of_aval_dependances() internal error:" << std::endl;
     std::cerr << "found dependance " << kept << " computed: " << aval_dependance << std::endl;
   }

@@ -39,7 +39,7 @@ class Bddexpression {
   void internal_build_aval_dependances();
   // Recomputes the dependence set, reports a difference with the stored one,
   // and returns the recomputed set.
-  tessaro::set<long> set_of_aval_dependances();
+  const tessaro::set<long>& set_of_aval_dependances();
   // Replaces the right member and adds upstream links for defined variables.
   void setBddExp(bdd exp);
 

@@ -89,7 +89,7 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
   exp_table[k] = copy;
   ++ens_exp_count;
   ens_exp_order_valid = false;
-  const tessaro::set<long> deps = copy->set_of_aval_dependances();
+  const tessaro::set<long>& deps = copy->set_of_aval_dependances();
   for (tessaro::scanset<long> it(deps); !it.last_item(); it.next_item())
     if (it.item() < nb_var_bdd) amont_dep_table[it.item()].add(k);
   raise_level(e->getEarlyDate());

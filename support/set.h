@@ -44,6 +44,10 @@ class set {
     return items_[static_cast<std::size_t>(i - 1)];
   }
   void clear() { items_.clear(); }
+  // Replaces the elements by `sorted`, ascending and without duplicates.
+  void assign_sorted(const std::vector<T>& sorted) { items_.assign(sorted.begin(), sorted.end()); }
+  // Whether the elements are exactly `sorted`.
+  bool same_as(const std::vector<T>& sorted) const { return items_ == sorted; }
   const std::string& name() const { return name_; }
 
   // Text form: optional "name= ", then "{a, b, c}".
