@@ -3,6 +3,7 @@
 #include "blif/blif_parser.h"
 
 #include <charconv>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -36,19 +37,31 @@ void bliferror(const char* message) {
 }
 
 void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& log) {
-  if (trace != 1) return;
-  // One line per reduction: formatted apart and written in one call.
-  static std::string line;
-  char number[16];
-  line.assign(number, std::to_chars(number, number + sizeof number, n).ptr);
+  if (trace != 1 || !log.good()) return;
+  // One line per reduction, formatted in place and handed to the stream's
+  // buffer in one call; a failed write marks the stream as usual.
+  char line[256];
+  char* end = std::to_chars(line, line + 16, n).ptr;
   if (k != 1) {
-    line += ',';
-    line.append(number, std::to_chars(number, number + sizeof number, k).ptr);
+    *end++ = ',';
+    end = std::to_chars(end, end + 16, k).ptr;
   }
-  line += " --> ";
-  line += text;
-  line += '\n';
-  log.write(line.data(), static_cast<std::streamsize>(line.size()));
+  std::memcpy(end, " --> ", 5);
+  end += 5;
+  const std::size_t length = std::strlen(text);
+  std::streambuf* buffer = log.rdbuf();
+  bool written;
+  if (length < static_cast<std::size_t>(line + sizeof line - end)) {
+    std::memcpy(end, text, length);
+    end += length;
+    *end++ = '\n';
+    written = buffer->sputn(line, end - line) == end - line;
+  } else {
+    const auto text_length = static_cast<std::streamsize>(length);
+    written = buffer->sputn(line, end - line) == end - line &&
+              buffer->sputn(text, text_length) == text_length && buffer->sputc('\n') == '\n';
+  }
+  if (!written) log.setstate(std::ios::badbit);
 }
 
 void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {

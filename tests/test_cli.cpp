@@ -92,7 +92,23 @@ TEST(CliRun, ParsesBothFilesAndTracesThemInOrderIntoTheLog) {
                 "6 --> n\n19 --> nom circuit\n2 --> definition nom declaration\n"
                 "3 --> definition liste inputs vide\n4 --> definition liste output vide\n"
                 "7 --> equation booleenne gen seule\n1 --> definition finale\n");
-  EXPECT_EQ(d.read("a_b.blif"), ".model a_b\n.inputs a\n.outputs y\n\n.names  a y\n0 1\n\n.end\n\n");
+  EXPECT_EQ(d.read("a_b.blif"),
+            ".model a_b\n.inputs a\n.outputs y\n\n.names  a y\n0 1\n\n.end\n\n");
+}
+
+// Log lines are formatted in a fixed room; names longer than that room, or
+// just fitting it, must still reach the log whole.
+TEST(CliRun, LongNamesReachTheLogWhole) {
+  for (std::size_t length : {std::size_t{1}, std::size_t{240}, std::size_t{244}, std::size_t{245},
+                             std::size_t{249}, std::size_t{250}, std::size_t{1000}}) {
+    TempDir d;
+    const std::string name(length, 'm');
+    d.write("a.blif", ".model " + name + "\n.end\n");
+    d.write("b.blif", ".model n\n.end\n");
+    auto r = run_tessaro(d.path(), {"a", "b"});
+    EXPECT_EQ(r.status, 0) << length;
+    EXPECT_EQ(d.read("a_b.log").substr(0, length + 7), "6 --> " + name + "\n") << length;
+  }
 }
 
 TEST(CliRun, SameFileTwice) {
@@ -103,7 +119,8 @@ TEST(CliRun, SameFileTwice) {
   EXPECT_EQ(r.out, "parsing of a.blif and a.blif\nConnections list:\n()\n");
   EXPECT_EQ(d.read("a_a.log"), std::string(kExampleTrace) + kExampleTrace);
   // Shared input and shared output: the or of two equal definitions.
-  EXPECT_EQ(d.read("a_a.blif"), ".model a_a\n.inputs a\n.outputs y\n\n.names  a y\n0 1\n\n.end\n\n");
+  EXPECT_EQ(d.read("a_a.blif"),
+            ".model a_a\n.inputs a\n.outputs y\n\n.names  a y\n0 1\n\n.end\n\n");
 }
 
 TEST(CliRun, BaseNamesAreUsedAsGiven) {
