@@ -286,9 +286,19 @@ void blifFlexLexer::skip(int length) {
 
 int blifFlexLexer::LexerInput(char* buf, int /*max_size*/) {
   if (yyin_->eof() || yyin_->fail()) return 0;
-  yyin_->get(buf[0]);
-  if (yyin_->eof()) return 0;
-  if (yyin_->bad()) return -1;
+  // One character straight from the stream's buffer, as get() would take
+  // it but without setting up a sentry for every character.
+  std::streambuf* in = yyin_->rdbuf();
+  if (in == nullptr) {
+    yyin_->setstate(std::ios::badbit);
+    return -1;
+  }
+  const int c = in->sbumpc();
+  if (c == std::char_traits<char>::eof()) {
+    yyin_->setstate(std::ios::eofbit | std::ios::failbit);
+    return 0;
+  }
+  buf[0] = static_cast<char>(c);
   return 1;
 }
 
