@@ -20,10 +20,14 @@ void combine(bddpp_manager* man, bdd& acc, bdd operand, Op op) {
 
 Bddexpression class_equation_blif::bddexpression_convert(Bddexpressionwood* wood) {
   bddpp_manager* man = wood->my_bdd_manager();
-  const std::vector<std::string> name(vars.begin(), vars.end());
-  const size_t n = name.size();
-  const std::string& output = name[n - 1];
-  bdd out = man->Bdd_var_by_name(output);
+  // Each column's variable, looked up once for all rows.
+  std::vector<bdd> column;
+  column.reserve(vars.size());
+  for (const std::string& v : vars)
+    column.push_back(man->Bdd_var_by_name(v));
+  const size_t n = column.size();
+  const std::string& output = vars.back();
+  bdd out = column[n - 1];
   bdd sum = man->Bdd_zero();
   bool on_rows = false, off_rows = false;
   for (const std::list<int>& row : pla) {
@@ -38,9 +42,9 @@ Bddexpression class_equation_blif::bddexpression_convert(Bddexpressionwood* wood
       if (i == n - 1) {
         off = value == 0;
       } else if (value == 0) {
-        combine(man, p, man->Bdd_not(man->Bdd_var_by_name(name[i])), &bddpp_manager::Bdd_and);
+        combine(man, p, man->Bdd_not(column[i]), &bddpp_manager::Bdd_and);
       } else if (value == 1) {
-        combine(man, p, man->Bdd_dup(man->Bdd_var_by_name(name[i])), &bddpp_manager::Bdd_and);
+        combine(man, p, man->Bdd_dup(column[i]), &bddpp_manager::Bdd_and);
       }
       ++i;
     }

@@ -103,9 +103,9 @@ void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {
       break;
     case 15: {  // equation_bool: declaration_bool TOKEN_NL prod_list TOKEN_NL
       class_equation_blif equation;
-      equation.add_vars(rhs[0].names);
-      equation.add_pla(rhs[2].rows);
-      equations.push_back(equation);
+      equation.vars = std::move(rhs[0].names);
+      equation.pla = std::move(rhs[2].rows);
+      equations.push_back(std::move(equation));
       break;
     }
     case 16:  // declaration_bool: TOKEN_names ident_list

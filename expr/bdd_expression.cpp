@@ -40,6 +40,18 @@ Bddexpression::Bddexpression(const Bddexpression& other)
   }
 }
 
+Bddexpression::Bddexpression(Bddexpression&& other) noexcept
+    : pw(other.pw),
+      name(std::move(other.name)),
+      bdd_var(other.bdd_var),
+      bdd_exp(other.bdd_exp),
+      aval_dependance(std::move(other.aval_dependance)),
+      latest_date(other.latest_date),
+      earliest_date(other.earliest_date),
+      usertype(other.usertype) {
+  other.bdd_var = other.bdd_exp = 0;
+}
+
 Bddexpression& Bddexpression::operator=(const Bddexpression& other) {
   if (this == &other) return *this;
   Bddexpression copy(other);

@@ -32,6 +32,8 @@ class Bddexpression {
   explicit Bddexpression(Bddexpressionwood* wood);
   Bddexpression(const Bddexpression& other);
   Bddexpression& operator=(const Bddexpression& other);
+  // Takes the other's references; the other is left empty.
+  Bddexpression(Bddexpression&& other) noexcept;
   ~Bddexpression();
 
   // Recomputes the dependence set after bringing the wood up to date.
