@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "automaton/b_automaton.h"
+#include "support/text.h"
 
 namespace {
 
@@ -378,9 +379,17 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
     trace << "AUTOMATE: " << p << " nb_state_vars " << v.nb_state_vars << " nb_inputs "
           << v.nb_inputs << " nb_outputs " << v.nb_outputs << " nb_locals " << parts[p]->nb_locals()
           << std::endl;
+    std::string line;
     for (int k = 0; k < static_cast<int>(v.positions.size()); ++k) {
       const int entry = maps[p].by_position[k];
-      trace << k << " --> " << entry << " " << man->Name_var_by_index(entry) << std::endl;
+      line.clear();
+      tessaro::append_number(line, k);
+      line += " --> ";
+      tessaro::append_number(line, entry);
+      line += ' ';
+      line += man->Name_var_by_index(entry);
+      line += '\n';
+      trace << line;
     }
   }
   trace << "nb equations definition " << defs->exp_number() << std::endl;

@@ -2,7 +2,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
@@ -135,7 +134,7 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
                                         const char* suffix, const char* head, const char* head_end,
                                         const char* row_sep, const char* last_end,
                                         const char* column_sep, int method) {
-  const std::string output = Name_var_by_bdd(var);
+  const std::string& output = Name_var_by_bdd(var);
   const std::vector<long> columns = Support_indexes(f);
   product_list products(this, f, method);
   if (products.size() > kBddppMaxProducts - 1) {
@@ -144,33 +143,39 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     std::exit(1);
   }
   // The cover is built whole, then written at once.
-  std::ostringstream text;
-  text << head;
-  for (long i : columns)
-    text << prefix << Name_var_by_index(i) << suffix << " ";
-  text << prefix << output << suffix << head_end;
+  std::string text = head;
+  for (long i : columns) {
+    text += prefix;
+    text += Name_var_by_index(i);
+    text += suffix;
+    text += ' ';
+  }
+  text += prefix;
+  text += output;
+  text += suffix;
+  text += head_end;
   if (!columns.empty()) {
-    std::string row;
     for (int p = 0; p < products.size(); ++p) {
       // Both lists are in index order: one merge gives the row.
-      row.clear();
       const auto literals = Product_literals(products[p]);
       auto literal = literals.begin();
       for (long i : columns) {
         while (literal != literals.end() && literal->first < i)
           ++literal;
         if (literal != literals.end() && literal->first == i)
-          row += literal->second == 0 ? "0" : "1";
+          text += literal->second == 0 ? '0' : '1';
         else
-          row += "-";
-        row += column_sep;
+          text += '-';
+        text += column_sep;
       }
-      text << row << " 1" << (p + 1 == products.size() ? last_end : row_sep);
+      text += " 1";
+      text += p + 1 == products.size() ? last_end : row_sep;
     }
   } else {
-    text << (Bdd_is_tautology(f, 0) ? "0" : "1") << last_end;
+    text += Bdd_is_tautology(f, 0) ? "0" : "1";
+    text += last_end;
   }
-  out << text.str();
+  out << text;
 }
 
 void bddpp_manager::BLIF_print(std::ostream& out, bdd var, bdd f, int method) {

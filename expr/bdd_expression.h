@@ -47,7 +47,7 @@ class Bddexpression {
 
   bdd my_bdd_var() const { return bdd_var; }
   bdd my_bdd_exp() const { return bdd_exp; }
-  std::string my_name() const { return name; }
+  const std::string& my_name() const { return name; }
   void setName(std::string n) { name = std::move(n); }
   bddpp_manager* my_bdd_manager() const;
   Bddexpressionwood* my_wood() const { return pw; }

@@ -1,55 +1,90 @@
-// Text forms of an equation, of a wood's statistics and of a whole wood.
+// Text forms of an equation, of a wood's statistics and of a whole wood. Each
+// line is built in a string and written at once.
 #include <ostream>
+#include <string>
 
 #include "expr/bdd_expression.h"
+#include "support/text.h"
 
-std::ostream& operator<<(std::ostream& out, const Bddexpression& e) {
-  bddpp_manager* man = e.my_bdd_manager();
+namespace {
+
+void append_equation(std::string& text, const Bddexpression& e, bddpp_manager* man) {
   if (man == nullptr) {
-    out << "--";
-  } else if (e.bdd_var != 0) {
-    out << "<" << e.name << "> " << man->Name_var_by_bdd(e.bdd_var);
-    if (e.bdd_exp != 0) {
-      out << " = ";
-      man->Print_sop(" + ", " * ", "!", "", out, e.bdd_exp, 1);
+    text += "--";
+  } else if (e.my_bdd_var() != 0) {
+    text += '<';
+    text += e.my_name();
+    text += "> ";
+    text += man->Name_var_by_bdd(e.my_bdd_var());
+    if (e.my_bdd_exp() != 0) {
+      text += " = ";
+      text += man->Print_sop_to_String(" + ", " * ", "!", "", e.my_bdd_exp(), 1);
     }
   } else {
-    out << "-";
+    text += '-';
   }
-  return out << " usertype: " << e.usertype;
+  text += " usertype: ";
+  tessaro::append_number(text, e.getUserType());
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const Bddexpression& e) {
+  std::string text;
+  append_equation(text, e, e.my_bdd_manager());
+  return out << text;
 }
 
 void Bddexpressionwood::stat(std::ostream& out) const {
-  out << "wood Bddexpression statistics:" << std::endl;
-  out << "  - bbd variables number of the bdd manager: " << man->Nb_bdd_vars() << std::endl;
-  out << "  - variables number used : " << nb_var_bdd << std::endl;
+  std::string text = "wood Bddexpression statistics:\n";
+  text += "  - bbd variables number of the bdd manager: ";
+  tessaro::append_number(text, man->Nb_bdd_vars());
+  text += "\n  - variables number used : ";
+  tessaro::append_number(text, nb_var_bdd);
+  text += '\n';
   if (man->Nb_bdd_vars() != nb_var_bdd)
-    out << "INTERNAL ERROR: bdd variables number doesn't corresponding !!!" << std::endl;
-  out << "  - arrays's length  : " << nb_max_var_bdd << std::endl;
-  out << "  - expression ids set {";
+    text += "INTERNAL ERROR: bdd variables number doesn't corresponding !!!\n";
+  text += "  - arrays's length  : ";
+  tessaro::append_number(text, nb_max_var_bdd);
+  text += "\n  - expression ids set {";
   const char* sep = "";
   for (long k : defined_indexes()) {
-    out << sep << k;
+    text += sep;
+    tessaro::append_number(text, k);
     sep = ", ";
   }
-  out << "}" << std::endl;
-  out << "  - nb levels " << nb_level << std::endl;
-  out << std::endl;
+  text += "}\n  - nb levels ";
+  tessaro::append_number(text, nb_level);
+  text += "\n\n";
+  out << text;
+  out.flush();
 }
 
 std::ostream& operator<<(std::ostream& out, const Bddexpressionwood& w) {
   w.stat(out);
-  out << "Equations list:" << std::endl;
+  out << "Equations list:\n";
+  std::string line;
   for (long i = 0; i < w.nb_var_bdd; ++i) {
-    out << i << ": ";
+    line.clear();
+    tessaro::append_number(line, i);
+    line += ": ";
     Bddexpression* e = w.exp_table[i];
     if (e != nullptr) {
-      out << *e << " dates (" << e->getEarlyDate() << "," << e->getLateDate() << ")"
-          << " from vars " << e->set_of_aval_dependances();
+      append_equation(line, *e, e->my_bdd_manager());
+      line += " dates (";
+      tessaro::append_number(line, e->getEarlyDate());
+      line += ',';
+      tessaro::append_number(line, e->getLateDate());
+      line += ") from vars ";
+      e->set_of_aval_dependances().append_text(line);
     } else {
-      out << w.man->Name_var_by_index(i) << " = -";
+      line += w.man->Name_var_by_index(i);
+      line += " = -";
     }
-    out << "  to vars " << w.amont_dep_table[i] << std::endl;
+    line += "  to vars ";
+    w.amont_dep_table[i].append_text(line);
+    line += '\n';
+    out << line;
   }
-  return out;
+  return out << std::flush;
 }

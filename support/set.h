@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/text.h"
+
 namespace tessaro {
 
 template <class T>
@@ -52,13 +54,22 @@ class set {
 
   // Text form: optional "name= ", then "{a, b, c}".
   friend std::ostream& operator<<(std::ostream& out, const set& s) {
-    if (!s.name_.empty()) out << s.name_ << "= ";
-    out << "{";
-    for (std::size_t i = 0; i < s.items_.size(); ++i) {
-      if (i > 0) out << ", ";
-      out << s.items_[i];
+    std::string text;
+    s.append_text(text);
+    return out << text;
+  }
+  // Appends the text form to `text`.
+  void append_text(std::string& text) const {
+    if (!name_.empty()) {
+      text += name_;
+      text += "= ";
     }
-    return out << "}";
+    text += '{';
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (i > 0) text += ", ";
+      append_number(text, static_cast<long>(items_[i]));
+    }
+    text += '}';
   }
 
  private:
