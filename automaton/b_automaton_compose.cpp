@@ -9,11 +9,11 @@
 // one manager variable, and its functions must read the latch's value.
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "automaton/b_automaton.h"
+#include "support/chunked_output.h"
 #include "support/text.h"
 
 namespace {
@@ -309,13 +309,10 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
 
   names->output_names = interface_outputs;
 
-  // The trace is gathered block by block and written at once after each.
-  std::ostringstream trace;
-  auto emit = [&trace]() {
-    std::cerr << trace.str();
-    std::cerr.flush();
-    trace.str("");
-  };
+  // The trace is gathered and written in large chunks, and at the end of
+  // each block.
+  tessaro::chunked_ostream trace(std::cerr);
+  auto emit = [&trace]() { trace.push(); };
   trace << *defs << std::endl;
   trace << "tables des connexions :" << nconn << std::endl;
   for (int c = 0; c < nconn; ++c)

@@ -16,7 +16,7 @@ Bddexpressionwood::Bddexpressionwood(bddpp_manager* m) : man(m) {
   nb_var_bdd = man ? man->Nb_bdd_vars() : 0;
   grow_capacity(nb_var_bdd, "in Bddexpression: Nb bdd vars reached!");
   exp_table.assign(static_cast<size_t>(nb_max_var_bdd), nullptr);
-  amont_dep_table.resize(static_cast<size_t>(nb_max_var_bdd));
+  amont_dep_table.resize(static_cast<size_t>(nb_var_bdd));
 }
 
 Bddexpressionwood::~Bddexpressionwood() {
@@ -54,8 +54,9 @@ void Bddexpressionwood::update_bdd_vars() {
     for (long i = 0; i < nb_var_bdd; ++i)
       if (exp_table[i] != nullptr) exp_table[i]->internal_build_aval_dependances();
     exp_table.resize(static_cast<size_t>(nb_max_var_bdd), nullptr);
-    amont_dep_table.resize(static_cast<size_t>(nb_max_var_bdd));
   }
+  // The upstream sets exist for the variables in use only.
+  amont_dep_table.resize(static_cast<size_t>(n));
   for (long i = nb_var_bdd; i < n; ++i) {
     exp_table[i] = nullptr;
     amont_dep_table[i].clear();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,21 @@ template <class T>
 class set {
  public:
   set() = default;
-  explicit set(const std::string& name) : name_(name) {}
+  explicit set(const std::string& name)
+      : name_(name.empty() ? nullptr : std::make_unique<std::string>(name)) {}
+  set(const set& other)
+      : name_(other.name_ ? std::make_unique<std::string>(*other.name_) : nullptr),
+        items_(other.items_) {}
+  set(set&& other) noexcept = default;
+  set& operator=(const set& other) {
+    if (this != &other) {
+      name_ = other.name_ ? std::make_unique<std::string>(*other.name_) : nullptr;
+      items_ = other.items_;
+    }
+    return *this;
+  }
+  set& operator=(set&& other) noexcept = default;
+  ~set() = default;
 
   // Inserts `value` in order; a value already present is ignored.
   void add(T value) {
@@ -50,7 +65,10 @@ class set {
   void assign_sorted(const std::vector<T>& sorted) { items_.assign(sorted.begin(), sorted.end()); }
   // Whether the elements are exactly `sorted`.
   bool same_as(const std::vector<T>& sorted) const { return items_ == sorted; }
-  const std::string& name() const { return name_; }
+  const std::string& name() const {
+    static const std::string no_name;
+    return name_ ? *name_ : no_name;
+  }
 
   // Text form: optional "name= ", then "{a, b, c}".
   friend std::ostream& operator<<(std::ostream& out, const set& s) {
@@ -60,8 +78,8 @@ class set {
   }
   // Appends the text form to `text`.
   void append_text(std::string& text) const {
-    if (!name_.empty()) {
-      text += name_;
+    if (name_) {
+      text += *name_;
       text += "= ";
     }
     text += '{';
@@ -75,7 +93,8 @@ class set {
  private:
   friend class scanset<T>;
 
-  std::string name_;
+  // Most sets have no name: it is kept apart to keep them small.
+  std::unique_ptr<std::string> name_;
   std::vector<T> items_;
 };
 
