@@ -184,15 +184,20 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
       if (!output_wired[p][k] && v.input(name) < 0) ++defining_parts[name];
     }
   }
-  std::vector<std::unordered_set<std::string>> read_names(n);
+  // The variables each part's equations read, by index in the part's manager.
+  std::vector<std::vector<char>> read_index(n);
   for (int p = 0; p < n; ++p) {
-    bddpp_manager* pm = parts[p]->manager_associe();
+    read_index[p].assign(static_cast<std::size_t>(parts[p]->manager_associe()->Nb_bdd_vars()), 0);
     for (Bddexpressionwood* wood : {parts[p]->trans_wood_associee(), parts[p]->def_wood_associee()})
       for (long i : wood->defined_indexes())
         for (tessaro::scanset<long> it(wood->exp_at(i)->dependances()); !it.last_item();
              it.next_item())
-          read_names[p].insert(pm->Name_var_by_index(it.item()));
+          read_index[p][static_cast<std::size_t>(it.item())] = 1;
   }
+  auto reads = [&](int p, const std::string& name) {
+    const long i = parts[p]->manager_associe()->Index_var_by_name(name);
+    return i >= 0 && read_index[p][static_cast<std::size_t>(i)] != 0;
+  };
   struct private_output {
     int part, position, output_entry, local;
   };
@@ -232,7 +237,7 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
           refuse("the output " + name + " is the input of one instance and defined by another");
         if (q < 0) interface_outputs.push_back(name);
         entry = S + I + (q >= 0 ? q : outputs.append(name));
-        if (defining_parts[name] > 1 && read_names[p].count(name) && v.state_var(name) < 0) {
+        if (defining_parts[name] > 1 && reads(p, name) && v.state_var(name) < 0) {
           private_outputs.push_back({p, pos, entry, static_cast<int>(private_locals.size())});
           private_locals.push_back(v.prefix + name);
         }
@@ -281,15 +286,14 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
   // position of its name.
   for (int p = 0; p < n; ++p) {
     const part_view& v = views[p];
-    std::unordered_map<std::string, int> first_position;
-    for (int pos = 0; pos < static_cast<int>(v.positions.size()); ++pos)
-      first_position.emplace(v.positions[pos], pos);
     bddpp_manager* man = v.part->manager_associe();
-    const long count = man->Nb_bdd_vars();
-    maps[p].by_variable.assign(count, -1);
-    for (long i = 0; i < count; ++i) {
-      auto it = first_position.find(man->Name_var_by_index(i));
-      if (it != first_position.end()) maps[p].by_variable[i] = maps[p].by_position[it->second];
+    maps[p].by_variable.assign(man->Nb_bdd_vars(), -1);
+    std::vector<char> seen(maps[p].by_variable.size(), 0);
+    for (int pos = 0; pos < static_cast<int>(v.positions.size()); ++pos) {
+      const long i = man->Index_var_by_name(v.positions[pos]);
+      if (i < 0 || seen[static_cast<std::size_t>(i)]) continue;
+      seen[static_cast<std::size_t>(i)] = 1;
+      maps[p].by_variable[static_cast<std::size_t>(i)] = maps[p].by_position[pos];
     }
   }
 
