@@ -25,7 +25,7 @@ bdd bddpp_manager::register_var(bdd var, const std::string& name) {
   }
   names_by_id[static_cast<std::size_t>(id)] = name;
   assoc_by_id[static_cast<std::size_t>(id)] = 0;
-  id_by_name[name] = id;
+  id_by_name.insert(id);
   return var;
 }
 
@@ -48,9 +48,9 @@ bdd bddpp_manager::New_var_after(bdd v, const std::string& name) {
 }
 
 bdd bddpp_manager::Bdd_var_by_name(const std::string& name) const {
-  auto it = id_by_name.find(name);
-  if (it == id_by_name.end()) return 0;
-  return bdd_var_with_id(internal_man, it->second + 1);
+  const long id = id_by_name.find(name);
+  if (id < 0) return 0;
+  return bdd_var_with_id(internal_man, id + 1);
 }
 
 long bddpp_manager::Index_var_by_name(const std::string& name) const {
@@ -59,8 +59,7 @@ long bddpp_manager::Index_var_by_name(const std::string& name) const {
 }
 
 long bddpp_manager::Id_var_by_name(const std::string& name) const {
-  auto it = id_by_name.find(name);
-  return it == id_by_name.end() ? -1 : it->second;
+  return id_by_name.find(name);
 }
 
 namespace {
@@ -94,23 +93,22 @@ const std::string& bddpp_manager::Name_var_by_bdd(bdd f) const {
 }
 
 void bddpp_manager::Rename_var(const std::string& new_name, const std::string& old_name) {
-  if (id_by_name.count(new_name) != 0) {
+  if (id_by_name.find(new_name) >= 0) {
     std::cerr << "in bdd_manager::Rename_var(): "
               << "WARNING " << new_name << " ALREADY DEFINED !" << std::endl;
     std::cerr << "renaming process aborted ..." << std::endl;
     return;
   }
-  auto it = id_by_name.find(old_name);
-  if (it == id_by_name.end()) {
+  const long id = id_by_name.find(old_name);
+  if (id < 0) {
     std::cerr << "in bdd_manager::Rename_var(): "
               << "WARNING " << old_name << " NOT FOUND !" << std::endl;
     std::cerr << "renaming process aborted ..." << std::endl;
     return;
   }
-  const long id = it->second;
-  id_by_name.erase(it);
-  id_by_name[new_name] = id;
+  id_by_name.erase(old_name);
   names_by_id[static_cast<std::size_t>(id)] = new_name;
+  id_by_name.insert(id);
 }
 
 void bddpp_manager::No_begin_underscore_name() {
@@ -121,11 +119,11 @@ void bddpp_manager::No_begin_underscore_name() {
     std::string& name = names_by_id[static_cast<std::size_t>(id)];
     if (name.empty() || name[0] != '_') continue;
     std::string renamed = "v" + name;
-    while (id_by_name.count(renamed) != 0)
+    while (id_by_name.find(renamed) >= 0)
       renamed = "v" + renamed;
     id_by_name.erase(name);
-    id_by_name[renamed] = id;
     name = renamed;
+    id_by_name.insert(id);
   }
 }
 

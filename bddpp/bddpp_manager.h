@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bdd/bdd.h"
+#include "bddpp/name_index.h"
 
 // Size of the product arrays the printers allocate; the prime-implicant search
 // stops the program before it would hold more implicants than this.
@@ -205,7 +206,7 @@ class bddpp_manager {
   // constant time.
   std::vector<std::string> names_by_id;
   std::vector<bdd> assoc_by_id;
-  std::unordered_map<std::string, long> id_by_name;
+  name_index id_by_name{&names_by_id};
   // Covers already computed, by method (0, 1, 2), support size and truth
   // table; a product is a row: bit p positive literal of the variable at
   // support position p, bit p + 8 negative literal.

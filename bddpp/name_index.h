@@ -1,0 +1,37 @@
+// Index from variable names to manager ids, kept over the manager's own table
+// of names by id. An open-addressing table of (hash, id) slots probed
+// linearly: a lookup touches one short run of adjacent slots and compares a
+// name only when its hash matches, and no name is stored twice.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class name_index {
+ public:
+  // `names` is the table of names by id; it must outlive the index.
+  explicit name_index(const std::vector<std::string>* names) : names_(names) {}
+
+  // The id of `name`, or -1 when no id has it.
+  long find(const std::string& name) const;
+  // Enters id under (*names)[id], which no other entry may have.
+  void insert(long id);
+  // Removes the entry of `name` when there is one.
+  void erase(const std::string& name);
+  std::size_t size() const { return count_; }
+
+ private:
+  struct slot {
+    std::uint64_t hash;
+    long id;  // -1: empty
+  };
+  static std::uint64_t hash_of(const std::string& name);
+  // Index of the slot holding `name`, or of the empty slot ending its run.
+  std::size_t locate(const std::string& name, std::uint64_t hash) const;
+  void grow();
+
+  const std::vector<std::string>* names_;
+  std::vector<slot> slots_;
+  std::size_t count_ = 0;
+};

@@ -1,0 +1,78 @@
+// The name index against a reference map over random insertions, renamings
+// and removals, with runs long enough to wrap around the table and to be
+// shifted back by removals.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "bddpp/name_index.h"
+
+namespace {
+
+TEST(NameIndex, AgreesWithAReferenceMap) {
+  std::vector<std::string> names;
+  name_index index(&names);
+  std::unordered_map<std::string, long> reference;
+  std::mt19937 rng(5);
+  auto random_name = [&] { return "n" + std::to_string(rng() % 3000); };
+
+  for (int step = 0; step < 60000; ++step) {
+    const int op = static_cast<int>(rng() % 4);
+    if (op <= 1) {  // a new id under a name not yet taken
+      const std::string name = random_name();
+      if (reference.count(name)) continue;
+      names.push_back(name);
+      const long id = static_cast<long>(names.size()) - 1;
+      index.insert(id);
+      reference[name] = id;
+    } else if (op == 2 && !reference.empty()) {  // renaming: out, new name, in
+      const long id = static_cast<long>(rng() % names.size());
+      if (reference.count(names[id]) == 0 || reference[names[id]] != id) continue;
+      const std::string fresh = random_name();
+      if (reference.count(fresh)) continue;
+      index.erase(names[id]);
+      reference.erase(names[id]);
+      names[id] = fresh;
+      index.insert(id);
+      reference[fresh] = id;
+    } else {  // removal, of a name present or not
+      const std::string name = random_name();
+      index.erase(name);
+      reference.erase(name);
+    }
+    if (step % 97 == 0) {
+      for (int probe = 0; probe < 50; ++probe) {
+        const std::string name = random_name();
+        auto it = reference.find(name);
+        ASSERT_EQ(index.find(name), it == reference.end() ? -1 : it->second)
+            << "step " << step << ", " << name;
+      }
+      ASSERT_EQ(index.size(), reference.size());
+    }
+  }
+  for (const auto& [name, id] : reference)
+    EXPECT_EQ(index.find(name), id) << name;
+}
+
+TEST(NameIndex, EmptyAndReplacedEntries) {
+  std::vector<std::string> names{"a", "b", "a"};
+  name_index index(&names);
+  EXPECT_EQ(index.find("a"), -1);
+  index.erase("a");
+  index.insert(0);
+  index.insert(1);
+  EXPECT_EQ(index.find("a"), 0);
+  // A second id under the same name replaces the first, as a map would.
+  index.insert(2);
+  EXPECT_EQ(index.find("a"), 2);
+  EXPECT_EQ(index.size(), 2u);
+  index.erase("a");
+  EXPECT_EQ(index.find("a"), -1);
+  EXPECT_EQ(index.find("b"), 1);
+  EXPECT_EQ(index.find(""), -1);
+}
+
+}  // namespace
