@@ -3,8 +3,11 @@
 // shifted back by removals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -73,6 +76,39 @@ TEST(NameIndex, EmptyAndReplacedEntries) {
   EXPECT_EQ(index.find("a"), -1);
   EXPECT_EQ(index.find("b"), 1);
   EXPECT_EQ(index.find(""), -1);
+}
+
+// Runs that wrap around the end of the table: names whose hashes fall on
+// the last slots and on the first ones of the smallest table, entered in
+// several orders, each removed in turn.
+TEST(NameIndex, RunsWrappingAroundTheEnd) {
+  auto home = [](const std::string& name) { return std::hash<std::string_view>{}(name) % 64; };
+  const std::vector<std::size_t> homes{61, 62, 63, 0, 1};
+  std::vector<std::string> pool;
+  for (std::size_t h : homes) {
+    int found = 0;
+    for (int i = 0; found < 2; ++i) {
+      const std::string name = "w" + std::to_string(h) + "_" + std::to_string(i);
+      if (home(name) == h) {
+        pool.push_back(name);
+        ++found;
+      }
+    }
+  }
+  std::mt19937 rng(11);
+  for (int order = 0; order < 20; ++order) {
+    std::vector<std::string> names(pool);
+    if (order > 0) std::shuffle(names.begin(), names.end(), rng);
+    for (std::size_t removed = 0; removed < names.size(); ++removed) {
+      name_index index(&names);
+      for (long id = 0; id < static_cast<long>(names.size()); ++id)
+        index.insert(id);
+      index.erase(names[removed]);
+      for (std::size_t id = 0; id < names.size(); ++id)
+        ASSERT_EQ(index.find(names[id]), id == removed ? -1 : static_cast<long>(id))
+            << "order " << order << ", removed " << names[removed] << ", looking for " << names[id];
+    }
+  }
 }
 
 }  // namespace
