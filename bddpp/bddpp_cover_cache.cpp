@@ -36,7 +36,8 @@ std::uint64_t bddpp_manager::small_truth_table(bdd g, const std::vector<long>& s
 
 int bddpp_manager::small_cover(bdd f, bdd* out, int method) {
   if (bdd_if_index(internal_man, f) < 0) return -1;
-  const std::vector<long> support = Support_indexes(f);
+  std::vector<long>& support = cover_support_scratch;
+  Support_indexes(f, support);
   if (support.size() > static_cast<std::size_t>(kSmallCoverVars)) return -1;
   const int m = method == 1 || method == 2 ? method : 0;
   auto& table = small_covers[m][support.size()];
@@ -62,7 +63,7 @@ int bddpp_manager::small_cover(bdd f, bdd* out, int method) {
   }
   const int count = m == 1 ? Bdd_sop_1(f, out) : m == 2 ? Bdd_sop_2(f, out) : Bdd_sop_0(f, out);
   std::vector<std::uint16_t> rows;
-  std::vector<std::pair<long, int>> literals;
+  std::vector<std::pair<long, int>>& literals = cover_literal_scratch;
   for (int i = 0; i < count; ++i) {
     if (!Cube_literals(out[i], literals)) return count;
     std::uint16_t row = 0;

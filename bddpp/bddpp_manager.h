@@ -190,6 +190,9 @@ class bddpp_manager {
   // Appends the literals along the nonzero branches of `product`; true when
   // it is a product of literals.
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
+  // Appends the text of a product to `text` (Print_product_to_String_pref_suff).
+  void append_product(std::string& text, const char* and_sep, const char* not_before,
+                      const char* not_after, bdd product, const char* prefix, const char* suffix);
   // Bdd_sop of f through the cover cache; -1 when f is a constant or has
   // more than kSmallCoverVars variables (bddpp_cover_cache.cpp).
   int small_cover(bdd f, bdd* out, int method);
@@ -200,6 +203,12 @@ class bddpp_manager {
   bdd_manager internal_man;
   // Room for the engine's support walk, kept between calls.
   std::vector<bdd> support_scratch;
+  // Rooms reused by the printers (columns of a cover, literals of a
+  // product) and by the cover cache (support and literals of a function).
+  std::vector<long> column_scratch;
+  std::vector<std::pair<long, int>> literal_scratch;
+  std::vector<long> cover_support_scratch;
+  std::vector<std::pair<long, int>> cover_literal_scratch;
   // The name table is kept by manager id, so it stays aligned with the
   // variables whatever their order: the name at index i is the name of the
   // id the engine places at index i. The hash map gives lookups by name in

@@ -30,44 +30,34 @@ class product_list {
   int count_ = 0;
 };
 
-// The literals of `product` in index order. A product is read along its
-// single path to one; any other function through its literal vector.
-std::vector<std::pair<long, int>> literals_of(bddpp_manager* man, bdd product) {
-  std::vector<std::pair<long, int>> literals;
-  bdd g = man->Bdd_dup(product);
-  bool is_product = true;
-  while (is_product && man->Bdd_if_index(g) >= 0) {
-    bdd then_part = man->Bdd_then(g);
-    bdd else_part = man->Bdd_else(g);
-    const bool positive = !man->Bdd_is_tautology(then_part, 0);
-    is_product = !positive || man->Bdd_is_tautology(else_part, 0);
-    literals.emplace_back(man->Bdd_if_index(g), positive ? 1 : 0);
-    man->Bdd_free(g);
-    g = positive ? then_part : else_part;
-    man->Bdd_free(positive ? else_part : then_part);
-  }
-  man->Bdd_free(g);
-  if (is_product) return literals;
+// The literals of `product` in index order, into `literals`. A product is
+// read along its single path to one; any other function through its
+// literal vector.
+void literals_of(bddpp_manager* man, bdd product, std::vector<std::pair<long, int>>& literals) {
+  if (man->Cube_literals(product, literals)) return;
   std::vector<int> vector(static_cast<std::size_t>(man->Nb_bdd_vars()));
   man->Bdd_to_literals(product, vector.data());
   literals.clear();
   for (std::size_t i = 0; i < vector.size(); ++i)
     if (vector[i] != 2) literals.emplace_back(static_cast<long>(i), vector[i]);
-  return literals;
 }
 
 }  // namespace
 
-std::string bddpp_manager::Print_product_to_String_pref_suff(const char* and_sep,
-                                                             const char* not_before,
-                                                             const char* not_after, bdd product,
-                                                             const char* prefix,
-                                                             const char* suffix) {
-  if (Bdd_is_tautology(product, 0)) return "0";
-  if (Bdd_is_tautology(product, 1)) return "1";
-  std::string text;
+void bddpp_manager::append_product(std::string& text, const char* and_sep, const char* not_before,
+                                   const char* not_after, bdd product, const char* prefix,
+                                   const char* suffix) {
+  if (Bdd_is_tautology(product, 0)) {
+    text += '0';
+    return;
+  }
+  if (Bdd_is_tautology(product, 1)) {
+    text += '1';
+    return;
+  }
+  literals_of(this, product, literal_scratch);
   bool first = true;
-  for (const auto& literal : literals_of(this, product)) {
+  for (const auto& literal : literal_scratch) {
     if (!first) text += and_sep;
     first = false;
     if (literal.second == 0) text += not_before;
@@ -76,6 +66,15 @@ std::string bddpp_manager::Print_product_to_String_pref_suff(const char* and_sep
     text += suffix;
     if (literal.second == 0) text += not_after;
   }
+}
+
+std::string bddpp_manager::Print_product_to_String_pref_suff(const char* and_sep,
+                                                             const char* not_before,
+                                                             const char* not_after, bdd product,
+                                                             const char* prefix,
+                                                             const char* suffix) {
+  std::string text;
+  append_product(text, and_sep, not_before, not_after, product, prefix, suffix);
   return text;
 }
 
@@ -105,8 +104,7 @@ std::string bddpp_manager::Print_sop_to_String_pref_suff(const char* or_sep, con
   std::string text;
   for (int i = 0; i < products.size(); ++i) {
     if (i > 0) text += or_sep;
-    text += Print_product_to_String_pref_suff(and_sep, not_before, not_after, products[i], prefix,
-                                              suffix);
+    append_product(text, and_sep, not_before, not_after, products[i], prefix, suffix);
   }
   return text;
 }
@@ -135,7 +133,8 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
                                         const char* row_sep, const char* last_end,
                                         const char* column_sep, int method) {
   const std::string& output = Name_var_by_bdd(var);
-  const std::vector<long> columns = Support_indexes(f);
+  std::vector<long>& columns = column_scratch;
+  Support_indexes(f, columns);
   product_list products(this, f, method);
   if (products.size() > kBddppMaxProducts - 1) {
     std::cerr << "internal error in void bdd_manager::PLA_print...(ostream &, bdd)" << std::endl;
@@ -157,7 +156,9 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
   if (!columns.empty()) {
     for (int p = 0; p < products.size(); ++p) {
       // Both lists are in index order: one merge gives the row.
-      const auto literals = Product_literals(products[p]);
+      std::vector<std::pair<long, int>>& literals = literal_scratch;
+      literals.clear();
+      walk_product(products[p], literals);
       auto literal = literals.begin();
       for (long i : columns) {
         while (literal != literals.end() && literal->first < i)
