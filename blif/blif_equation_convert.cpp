@@ -30,7 +30,7 @@ Bddexpression class_equation_blif::bddexpression_convert(Bddexpressionwood* wood
   bdd out = column[n - 1];
   bdd sum = man->Bdd_zero();
   bool on_rows = false, off_rows = false;
-  for (const std::list<int>& row : pla) {
+  for (const std::vector<int>& row : pla) {
     bdd p = man->Bdd_one();
     size_t i = 0;
     bool off = false;

@@ -133,6 +133,7 @@ void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {
       result.row = std::move(rhs[0].row);
       break;
     case 24:  // value_list: value
+      result.row.reserve(8);
       result.row.push_back(rhs[0].number);
       break;
     case 25:  // value_list: value_list value

@@ -9,6 +9,7 @@
 #include <list>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "automaton/b_autom_dec.h"
 #include "automaton/b_automaton.h"
@@ -21,13 +22,13 @@
 class class_equation_blif {
  public:
   void add_vars(std::list<std::string>& names) { vars = names; }
-  void add_pla(std::list<std::list<int>>& rows) { pla = rows; }
+  void add_pla(std::vector<std::vector<int>>& rows) { pla = rows; }
   std::list<std::string>& my_vars() { return vars; }
   // The table as the equation output = function, entered into `wood`.
   Bddexpression bddexpression_convert(Bddexpressionwood* wood);
 
   std::list<std::string> vars;
-  std::list<std::list<int>> pla;
+  std::vector<std::vector<int>> pla;
 };
 
 // Semantic value of one grammar symbol; each symbol uses one member:
@@ -38,8 +39,8 @@ struct YYSTYPE {
   int number = 0;
   std::string text;
   std::list<std::string> names;
-  std::list<int> row;
-  std::list<std::list<int>> rows;
+  std::vector<int> row;
+  std::vector<std::vector<int>> rows;
 };
 
 class class_blif_parser {

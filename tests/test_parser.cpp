@@ -17,7 +17,7 @@
 namespace {
 
 using Names = std::list<std::string>;
-using Rows = std::list<std::list<int>>;
+using Rows = std::vector<std::vector<int>>;
 
 const char kLatchOrNamesOrEnd[] = "expecting TOKEN_latch or TOKEN_names or TOKEN_end";
 
