@@ -82,11 +82,11 @@ void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {
       result.text = std::move(rhs[1].text);
       break;
     case 4:  // input_declarations: TOKEN_inputs ident_list
-      inputs = rhs[1].names;
+      inputs.assign(rhs[1].names.begin(), rhs[1].names.end());
       result.names = std::move(rhs[1].names);
       break;
     case 6:  // output_declarations: TOKEN_outputs ident_list
-      outputs = rhs[1].names;
+      outputs.assign(rhs[1].names.begin(), rhs[1].names.end());
       result.names = std::move(rhs[1].names);
       break;
     case 7:  // ident_list: ident

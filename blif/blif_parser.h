@@ -21,13 +21,13 @@
 // a list of 0 ("0"), 1 ("1") and 2 ("-").
 class class_equation_blif {
  public:
-  void add_vars(std::list<std::string>& names) { vars = names; }
+  void add_vars(std::vector<std::string>& names) { vars = names; }
   void add_pla(std::vector<std::vector<int>>& rows) { pla = rows; }
-  std::list<std::string>& my_vars() { return vars; }
+  std::vector<std::string>& my_vars() { return vars; }
   // The table as the equation output = function, entered into `wood`.
   Bddexpression bddexpression_convert(Bddexpressionwood* wood);
 
-  std::list<std::string> vars;
+  std::vector<std::string> vars;
   std::vector<std::vector<int>> pla;
 };
 
@@ -38,7 +38,7 @@ class class_equation_blif {
 struct YYSTYPE {
   int number = 0;
   std::string text;
-  std::list<std::string> names;
+  std::vector<std::string> names;
   std::vector<int> row;
   std::vector<std::vector<int>> rows;
 };

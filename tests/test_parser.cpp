@@ -146,9 +146,9 @@ TEST_F(ParserTest, CollectsNamesLatchesAndTables) {
   EXPECT_EQ(parser_.state_vars, (Names{"s", "s2"}));
   EXPECT_EQ(parser_.latch_init_values, (Names{"1", "0"}));
   ASSERT_EQ(parser_.equations.size(), 2u);
-  EXPECT_EQ(parser_.equations.front().vars, (Names{"a", "s", "y"}));
+  EXPECT_EQ(parser_.equations.front().vars, (std::vector<std::string>{"a", "s", "y"}));
   EXPECT_EQ(parser_.equations.front().pla, (Rows{{1, 2, 0}, {2, 1, 1}}));
-  EXPECT_EQ(parser_.equations.back().vars, (Names{"b"}));
+  EXPECT_EQ(parser_.equations.back().vars, (std::vector<std::string>{"b"}));
   EXPECT_EQ(parser_.equations.back().pla, (Rows{{1}}));
   EXPECT_EQ(last_line(out.log), "7,2 --> ajout equation gen liste\n");
   EXPECT_NE(out.log.find("9 --> def equation latch\n8 --> equation de latch\n"), std::string::npos);
