@@ -122,6 +122,12 @@ void blifFlexLexer::switch_streams(std::istream* new_in, std::ostream* new_out) 
   if (new_out) yyout_ = new_out;
 }
 
+inline int blifFlexLexer::peek(int offset) {
+  const yy_buffer_state* b = buffer_;
+  if (b->pos + offset < b->count) return static_cast<unsigned char>(b->chars[b->pos + offset]);
+  return fill_and_peek(offset);
+}
+
 int blifFlexLexer::yylex() {
   if (!started_) {
     started_ = true;
@@ -231,7 +237,7 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
   return rule;
 }
 
-int blifFlexLexer::peek(int offset) {
+int blifFlexLexer::fill_and_peek(int offset) {
   yy_buffer_state* b = buffer_;
   while (b->pos + offset >= b->count) {
     if (b->count == b->capacity) make_room();

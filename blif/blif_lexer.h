@@ -61,6 +61,8 @@ class blifFlexLexer : public FlexLexer {
   // Byte `offset` past the start of the current token, read in on demand;
   // -1 at the end of the input.
   int peek(int offset);
+  // peek() when the byte is not in the buffer yet.
+  int fill_and_peek(int offset);
   // Frees room at the end of the current buffer: drops the bytes before the
   // current token, or doubles the buffer when the token fills it.
   void make_room();
