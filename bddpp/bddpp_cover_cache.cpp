@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
+#include "bddpp/product_array.h"
 
 namespace {
 
@@ -34,48 +35,63 @@ std::uint64_t bddpp_manager::small_truth_table(bdd g, const std::vector<long>& s
   return table;
 }
 
-int bddpp_manager::small_cover(bdd f, bdd* out, int method) {
-  if (bdd_if_index(internal_man, f) < 0) return -1;
-  std::vector<long>& support = cover_support_scratch;
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int method,
+                                                                  std::vector<long>& support) {
+  if (bdd_if_index(internal_man, f) < 0) return nullptr;
   Support_indexes(f, support);
-  if (support.size() > static_cast<std::size_t>(kSmallCoverVars)) return -1;
+  if (support.size() > static_cast<std::size_t>(kSmallCoverVars)) return nullptr;
   const int m = method == 1 || method == 2 ? method : 0;
   auto& table = small_covers[m][support.size()];
   const std::uint64_t key = small_truth_table(f, support);
   auto found = table.find(key);
-  if (found != table.end()) {
-    // Each product from its last literal up: one new top node per literal.
-    int count = 0;
-    for (const std::uint16_t row : found->second) {
-      bdd product = bdd_identity(internal_man, bdd_one(internal_man));
-      for (std::size_t p = support.size(); p-- > 0;) {
-        const bool positive = (row >> p) & 1u;
-        const bool negative = (row >> (p + 8)) & 1u;
-        if (!positive && !negative) continue;
-        bdd var = bdd_var_with_index(internal_man, support[p]);
-        bdd next = bdd_and(internal_man, positive ? var : var ^ 1u, product);
-        bdd_free(internal_man, product);
-        product = next;
-      }
-      out[count++] = product;
-    }
-    return count;
-  }
-  const int count = m == 1 ? Bdd_sop_1(f, out) : m == 2 ? Bdd_sop_2(f, out) : Bdd_sop_0(f, out);
+  if (found != table.end()) return &found->second;
+  // Copied: the methods below use the support room themselves.
+  const std::vector<long> own_support = support;
+  product_array products;
+  const int count = m == 1   ? Bdd_sop_1(f, products.get())
+                    : m == 2 ? Bdd_sop_2(f, products.get())
+                             : Bdd_sop_0(f, products.get());
   std::vector<std::uint16_t> rows;
+  bool cacheable = true;
   std::vector<std::pair<long, int>>& literals = cover_literal_scratch;
-  for (int i = 0; i < count; ++i) {
-    if (!Cube_literals(out[i], literals)) return count;
+  for (int i = 0; i < count && cacheable; ++i) {
+    cacheable = Cube_literals(products[i], literals);
     std::uint16_t row = 0;
     for (const auto& [index, sign] : literals) {
       std::size_t p = 0;
-      while (p < support.size() && support[p] != index)
+      while (p < own_support.size() && own_support[p] != index)
         ++p;
-      if (p == support.size()) return count;
+      if (p == own_support.size()) cacheable = false;
+      if (!cacheable) break;
       row |= static_cast<std::uint16_t>(1u << (sign == 1 ? p : p + 8));
     }
     rows.push_back(row);
   }
-  table.emplace(key, std::move(rows));
+  for (int i = 0; i < count; ++i)
+    Bdd_free(products[i]);
+  support = own_support;
+  if (!cacheable) return nullptr;
+  return &table.emplace(key, std::move(rows)).first->second;
+}
+
+int bddpp_manager::small_cover(bdd f, bdd* out, int method) {
+  std::vector<long>& support = cover_support_scratch;
+  const std::vector<std::uint16_t>* rows = small_cover_rows(f, method, support);
+  if (rows == nullptr) return -1;
+  // Each product from its last literal up: one new top node per literal.
+  int count = 0;
+  for (const std::uint16_t row : *rows) {
+    bdd product = bdd_identity(internal_man, bdd_one(internal_man));
+    for (std::size_t p = support.size(); p-- > 0;) {
+      const bool positive = (row >> p) & 1u;
+      const bool negative = (row >> (p + 8)) & 1u;
+      if (!positive && !negative) continue;
+      bdd var = bdd_var_with_index(internal_man, support[p]);
+      bdd next = bdd_and(internal_man, positive ? var : var ^ 1u, product);
+      bdd_free(internal_man, product);
+      product = next;
+    }
+    out[count++] = product;
+  }
   return count;
 }

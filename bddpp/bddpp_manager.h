@@ -196,6 +196,10 @@ class bddpp_manager {
   // Bdd_sop of f through the cover cache; -1 when f is a constant or has
   // more than kSmallCoverVars variables (bddpp_cover_cache.cpp).
   int small_cover(bdd f, bdd* out, int method);
+  // The cover of f by `method` as rows over `support` (f's support, filled
+  // in), computed once per truth table; null when f is a constant or has
+  // more than kSmallCoverVars variables.
+  const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support);
   // Truth table of g over `support` (ascending indexes, at most six): bit m
   // is g's value where the variable at support[p] takes bit p of m.
   std::uint64_t small_truth_table(bdd g, const std::vector<long>& support);
@@ -206,6 +210,7 @@ class bddpp_manager {
   // Rooms reused by the printers (columns of a cover, literals of a
   // product) and by the cover cache (support and literals of a function).
   std::vector<long> column_scratch;
+  std::vector<long> print_support_scratch;
   std::vector<std::pair<long, int>> literal_scratch;
   std::vector<long> cover_support_scratch;
   std::vector<std::pair<long, int>> cover_literal_scratch;
@@ -220,7 +225,7 @@ class bddpp_manager {
   // table; a product is a row: bit p positive literal of the variable at
   // support position p, bit p + 8 negative literal.
   std::unordered_map<std::uint64_t, std::vector<std::uint16_t>> small_covers[3]
-                                                                           [kSmallCoverVars + 1];
+                                                                            [kSmallCoverVars + 1];
 };
 
 // Ternary decision tree of a function: each inner node splits on its top

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
@@ -99,9 +100,32 @@ std::string bddpp_manager::Print_sop_to_String_pref_suff(const char* or_sep, con
                                                          const char* not_after, bdd f,
                                                          const char* prefix, const char* suffix,
                                                          int method) {
+  std::string text;
+  if (const auto* rows = small_cover_rows(f, method, print_support_scratch)) {
+    // The literals of each row, in index order, as the products would give.
+    if (rows->empty()) return "0";
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+      if (i > 0) text += or_sep;
+      const std::uint16_t row = (*rows)[i];
+      if (row == 0) text += '1';
+      bool first = true;
+      for (std::size_t p = 0; p < print_support_scratch.size(); ++p) {
+        const bool positive = (row >> p) & 1u;
+        const bool negative = (row >> (p + 8)) & 1u;
+        if (!positive && !negative) continue;
+        if (!first) text += and_sep;
+        first = false;
+        if (negative) text += not_before;
+        text += prefix;
+        text += Name_var_by_index(print_support_scratch[p]);
+        text += suffix;
+        if (negative) text += not_after;
+      }
+    }
+    return text;
+  }
   product_list products(this, f, method);
   if (products.size() == 0) return "0";
-  std::string text;
   for (int i = 0; i < products.size(); ++i) {
     if (i > 0) text += or_sep;
     append_product(text, and_sep, not_before, not_after, products[i], prefix, suffix);
@@ -134,9 +158,12 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
                                         const char* column_sep, int method) {
   const std::string& output = Name_var_by_bdd(var);
   std::vector<long>& columns = column_scratch;
-  Support_indexes(f, columns);
-  product_list products(this, f, method);
-  if (products.size() > kBddppMaxProducts - 1) {
+  const std::vector<std::uint16_t>* rows = small_cover_rows(f, method, columns);
+  if (rows == nullptr) Support_indexes(f, columns);
+  std::optional<product_list> products;
+  if (rows == nullptr) products.emplace(this, f, method);
+  const int count = rows != nullptr ? static_cast<int>(rows->size()) : products->size();
+  if (count > kBddppMaxProducts - 1) {
     std::cerr << "internal error in void bdd_manager::PLA_print...(ostream &, bdd)" << std::endl;
     std::cerr << " product term number exceded limit" << std::endl;
     std::exit(1);
@@ -154,23 +181,32 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
   text += suffix;
   text += head_end;
   if (!columns.empty()) {
-    for (int p = 0; p < products.size(); ++p) {
-      // Both lists are in index order: one merge gives the row.
-      std::vector<std::pair<long, int>>& literals = literal_scratch;
-      literals.clear();
-      walk_product(products[p], literals);
-      auto literal = literals.begin();
-      for (long i : columns) {
-        while (literal != literals.end() && literal->first < i)
-          ++literal;
-        if (literal != literals.end() && literal->first == i)
-          text += literal->second == 0 ? '0' : '1';
-        else
-          text += '-';
-        text += column_sep;
+    for (int p = 0; p < count; ++p) {
+      if (rows != nullptr) {
+        // A row of the reused cover: its bits are the columns.
+        const std::uint16_t row = (*rows)[static_cast<std::size_t>(p)];
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+          text += (row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-';
+          text += column_sep;
+        }
+      } else {
+        // Both lists are in index order: one merge gives the row.
+        std::vector<std::pair<long, int>>& literals = literal_scratch;
+        literals.clear();
+        walk_product((*products)[p], literals);
+        auto literal = literals.begin();
+        for (long i : columns) {
+          while (literal != literals.end() && literal->first < i)
+            ++literal;
+          if (literal != literals.end() && literal->first == i)
+            text += literal->second == 0 ? '0' : '1';
+          else
+            text += '-';
+          text += column_sep;
+        }
       }
       text += " 1";
-      text += p + 1 == products.size() ? last_end : row_sep;
+      text += p + 1 == count ? last_end : row_sep;
     }
   } else {
     text += Bdd_is_tautology(f, 0) ? "0" : "1";

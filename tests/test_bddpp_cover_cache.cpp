@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ class CoverCache : public ::testing::Test {
   void SetUp() override {
     for (int i = 0; i < kVars; ++i)
       man.New_var_last("v" + std::to_string(i));
+    man.New_var_last("out");
   }
   void TearDown() override { EXPECT_EQ(bdd_debug_check(man.engine()), 0); }
 
@@ -147,6 +149,53 @@ TEST_F(CoverCache, CoversFollowANewVariableOrder) {
     man.Bdd_free(functions[i]);
   }
   man.Bdd_free(g);
+}
+
+// The printers read reused covers as rows; their texts must be those of the
+// products the methods compute, printed one by one.
+TEST_F(CoverCache, PrintedCoversEqualThePrintedProducts) {
+  for (int round = 0; round < 150; ++round) {
+    const int k = 1 + static_cast<int>(rng() % 8);
+    bdd f = random_function(random_indexes(k), (std::uint64_t{rng()} << 32) | rng());
+    if (round % 11 == 0) man.Bdd_gc();
+    for (int method : {0, 1, 2}) {
+      const std::vector<bdd> products = direct(f, method);
+      std::string expected;
+      for (std::size_t i = 0; i < products.size(); ++i) {
+        if (i > 0) expected += " | ";
+        expected += man.Print_product_to_String_pref_suff("&", "~(", ")", products[i], "<", ">");
+      }
+      if (products.empty()) expected = "0";
+      // The cover as rows over the support, from the products' literals.
+      const std::vector<long> columns = man.Support_indexes(f);
+      std::string pla = "H ";
+      for (long c : columns)
+        pla += "[" + man.Name_var_by_index(c) + "] ";
+      pla += "[out]:\n";
+      if (columns.empty()) {
+        pla += man.Bdd_is_tautology(f, 0) ? "0." : "1.";
+      } else {
+        for (std::size_t i = 0; i < products.size(); ++i) {
+          std::vector<int> literals(static_cast<std::size_t>(man.Nb_bdd_vars()));
+          man.Bdd_to_literals(products[i], literals.data());
+          for (long c : columns)
+            pla += std::string(literals[c] == 1 ? "1" : literals[c] == 0 ? "0" : "-") + ",";
+          pla += i + 1 == products.size() ? " 1." : " 1;";
+        }
+      }
+      release(products);
+      for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(man.Print_sop_to_String_pref_suff(" | ", "&", "~(", ")", f, "<", ">", method),
+                  expected)
+            << "round " << round << ", method " << method;
+        std::ostringstream out;
+        man.PLA_print_pref_suff(out, man.Bdd_var_by_name("out"), f, "[", "]", "H ", ":\n", ";", ".",
+                                ",", method);
+        EXPECT_EQ(out.str(), pla) << "round " << round << ", method " << method;
+      }
+    }
+    man.Bdd_free(f);
+  }
 }
 
 }  // namespace
