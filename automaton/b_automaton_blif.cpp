@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "automaton/b_automaton.h"
+#include "support/reference_paths.h"
 
 void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& model_name) const {
   out << ".model " << model_name << '\n';
@@ -25,7 +26,7 @@ void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& mod
   // hold. An initial state that is a product gives every answer in one walk.
   std::vector<char> negative_at;
   std::vector<std::pair<long, int>> literals;
-  const bool product = man->Cube_literals(initial_state, literals);
+  const bool product = !tessaro::reference_paths() && man->Cube_literals(initial_state, literals);
   if (product) {
     negative_at.assign(static_cast<std::size_t>(man->Nb_bdd_vars()), 0);
     for (const auto& [index, sign] : literals)

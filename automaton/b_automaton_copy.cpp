@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "automaton/b_automaton.h"
+#include "support/reference_paths.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ class function_copier {
   }
 
   void remember(bdd f, bdd copy) {
-    if (large_.empty() && small_.size() < kSmallMemo) {
+    if (large_.empty() && small_.size() < kSmallMemo && !tessaro::reference_paths()) {
       small_.emplace_back(f, copy);
       return;
     }

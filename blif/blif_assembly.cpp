@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "blif/blif_parser.h"
+#include "support/reference_paths.h"
 
 void class_blif_parser::build_automaton() {
   check_signals();
@@ -42,14 +43,22 @@ void class_blif_parser::compute_transitions() {
   // variables come first in the order, so it is built from the last latch
   // up: each conjunction then puts a new top node over the product so far.
   initial_state = man->Bdd_one();
-  auto v = latch_init_values.rbegin();
-  for (auto s = state_vars.rbegin(); s != state_vars.rend(); ++s, ++v) {
-    bdd var = declaration->bdd_ident_associe(*s);
-    bdd literal = *v == "0" ? man->Bdd_not(var) : man->Bdd_dup(var);
+  auto conjoin = [&](const std::string& state_var, const std::string& value) {
+    bdd var = declaration->bdd_ident_associe(state_var);
+    bdd literal = value == "0" ? man->Bdd_not(var) : man->Bdd_dup(var);
     bdd conj = man->Bdd_and(literal, initial_state);
     man->Bdd_free(literal);
     man->Bdd_free(initial_state);
     initial_state = conj;
+  };
+  if (tessaro::reference_paths()) {
+    auto v = latch_init_values.begin();
+    for (auto s = state_vars.begin(); s != state_vars.end(); ++s, ++v)
+      conjoin(*s, *v);
+  } else {
+    auto v = latch_init_values.rbegin();
+    for (auto s = state_vars.rbegin(); s != state_vars.rend(); ++s, ++v)
+      conjoin(*s, *v);
   }
   for (class_equation_blif& table : equations)
     def_equations.push_back(table.bddexpression_convert(declaration->def_wood_associee()));

@@ -1,0 +1,114 @@
+#!/usr/bin/env python3
+"""Differential test: the tool against itself with its straightforward paths.
+
+Usage: run_diff.py --tool BIN --reference BIN [--random FIRST COUNT]
+                   [--generated SIZE ...] [--bench DIR PAIR ...]
+
+Runs both binaries on the same pairs of models, each in a directory of its
+own, and compares exit status, standard output, standard error, output file
+and log file byte for byte. Pairs: random pairs of tests/equiv/gen_pair.py
+(seeds FIRST .. FIRST+COUNT-1), generated circuits of bench/gen_circuit.py
+(sides a and b of SIZE tables, plain and with a net of high fanout), and
+benchmark pairs X:Y of DIR (skipped, exit status 77, when DIR is absent).
+Prints one line per pair; exits 1 when any pair differs.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+GEN_PAIR = os.path.join(ROOT, "tests", "equiv", "gen_pair.py")
+GEN_CIRCUIT = os.path.join(ROOT, "bench", "gen_circuit.py")
+
+
+def run(binary, directory, a, b):
+    """Runs binary on a and b in directory; returns everything it produced."""
+    done = subprocess.run([binary, a, b], cwd=directory, capture_output=True, timeout=600)
+    files = {}
+    for suffix in (".blif", ".log"):
+        path = os.path.join(directory, a + "_" + b + suffix)
+        with open(path, "rb") as f:
+            files[suffix] = f.read()
+    return {"status": done.returncode, "stdout": done.stdout, "stderr": done.stderr,
+            "output file": files[".blif"], "log file": files[".log"]}
+
+
+def compare(label, tool, reference, sources, a, b, work):
+    """Runs both binaries on copies of the two sources; returns True when equal."""
+    results = []
+    for which, binary in (("tool", tool), ("reference", reference)):
+        directory = os.path.join(work, which)
+        os.makedirs(directory)
+        shutil.copy(sources[0], os.path.join(directory, a + ".blif"))
+        if sources[1] != sources[0] or a != b:
+            shutil.copy(sources[1], os.path.join(directory, b + ".blif"))
+        results.append(run(binary, directory, a, b))
+    differing = [key for key in results[0] if results[0][key] != results[1][key]]
+    if differing:
+        print("%-32s DIFFERENT: %s" % (label, ", ".join(differing)))
+        return False
+    print("%-32s same (status %d, %d bytes out, %d bytes err)"
+          % (label, results[0]["status"], len(results[0]["output file"]),
+             len(results[0]["stderr"])))
+    return True
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--tool", required=True)
+    parser.add_argument("--reference", required=True)
+    parser.add_argument("--random", nargs=2, type=int, metavar=("FIRST", "COUNT"))
+    parser.add_argument("--generated", nargs="*", type=int, default=[])
+    parser.add_argument("--bench", nargs="+", metavar=("DIR", "PAIR"))
+    args = parser.parse_args()
+
+    pairs = []  # (label, (source a, source b), name a, name b)
+    work = tempfile.mkdtemp(prefix="tessaro-diff-")
+    try:
+        inputs = os.path.join(work, "inputs")
+        os.makedirs(inputs)
+        if args.random:
+            first, count = args.random
+            for seed in range(first, first + count):
+                out = os.path.join(inputs, "r%d" % seed)
+                os.makedirs(out)
+                subprocess.run([sys.executable, GEN_PAIR, str(seed), out], check=True)
+                pairs.append(("random pair %d" % seed,
+                              (os.path.join(out, "a.blif"), os.path.join(out, "b.blif")), "a", "b"))
+        for size in args.generated:
+            for fanout in ("0", "0.5"):
+                files = []
+                for side in ("a", "b"):
+                    path = os.path.join(inputs, "g%s%d_%s.blif" % (side, size, fanout))
+                    subprocess.run([sys.executable, GEN_CIRCUIT, str(size), "1", "--side", side,
+                                    "--fanout", fanout, "-o", path], check=True)
+                    files.append(path)
+                pairs.append(("generated %d fanout %s" % (size, fanout), tuple(files), "ga", "gb"))
+        if args.bench:
+            directory, names = args.bench[0], args.bench[1:]
+            if not os.path.isdir(directory):
+                print("SKIPPED: no benchmark folder at %s" % directory)
+                return 77
+            for pair in names:
+                x, y = pair.split(":")
+                pairs.append((pair, (os.path.join(directory, x + ".blif"),
+                                     os.path.join(directory, y + ".blif")), x, y))
+
+        different = 0
+        for n, (label, sources, a, b) in enumerate(pairs):
+            if not compare(label, args.tool, args.reference, sources, a, b,
+                           os.path.join(work, "run%d" % n)):
+                different += 1
+        print("%d pairs, %d different" % (len(pairs), different))
+        return 1 if different else 0
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
