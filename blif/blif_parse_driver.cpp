@@ -47,6 +47,7 @@ int blifparse_bounded(int initial_depth, int max_depth) {
 
   int state = 0;
   int lookahead = kBlifNoToken;
+  YYSTYPE unused;  // the scanner's value argument, which it leaves alone
   states.push_back(state);
   values.emplace_back();
   for (;;) {
@@ -63,7 +64,6 @@ int blifparse_bounded(int initial_depth, int max_depth) {
     int rule = blif_default_rule(state);
     if (blif_needs_lookahead(state)) {
       if (lookahead == kBlifNoToken) {
-        YYSTYPE unused;
         lookahead = std::max(bliflex(&unused), 0);
       }
       int target = blif_shift_target(state, lookahead);
