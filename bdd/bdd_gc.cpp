@@ -52,9 +52,7 @@ void sweep_table(bdd_manager m, int id) {
   vt->node_count -= static_cast<std::int32_t>(freed);
   m->node_count -= freed;
   m->collected_count += freed;
-  if (vt->node_count < vt->bucket_count && vt->size_index > kVarTableStartIndex) {
-    bdd_rehash_table(vt, -1);
-  }
+  if (bdd_table_too_empty(vt)) bdd_rehash_table(vt, -1);
 }
 
 }  // namespace

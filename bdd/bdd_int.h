@@ -34,12 +34,12 @@
 //      gc functions test the marks), since cached handles hold no reference.
 //   3. Sweep. Tables by id, 0 (terminals) first: unmarked nodes are unlinked
 //      and their records freed (a terminal calls the terminal free function);
-//      marked nodes have the mark cleared. A table left with fewer nodes than
-//      buckets and a size index above 3 shrinks one step.
+//      marked nodes have the mark cleared. A table left with fewer than a quarter
+//      as many nodes as buckets and a size index above 3 shrinks one step.
 //   4. The gc count goes up by one.
 // The check (every 100 node lookups) collects when the node count exceeds the
-// gc limit, then sets the limit to twice the live count (at least 10000, at
-// most the node limit when one is set). Because the check runs in the middle
+// gc limit, then sets the limit to twice the live count (at least
+// kGcLimitFloor, at most the node limit when one is set). Because the check runs in the middle
 // of operations, temporary counts are what keeps intermediate results alive:
 // a step holds a temporary reference on every result it has not yet handed to
 // bdd_find, and its arguments are reachable from the caller's references.
@@ -162,7 +162,7 @@ constexpr std::uint8_t kPermanent = 255;
 constexpr std::uint8_t kMark = 0x80;
 constexpr std::uint8_t kTempsMax = 126;
 constexpr std::uint16_t kTerminalIndex = 0xFFFF;
-constexpr long kGcLimitFloor = 10000;
+constexpr long kGcLimitFloor = 100000;
 constexpr int kCheckInterval = 100;
 constexpr int kStartCapacity = 30;
 constexpr int kMaxCapacity = 65534;
@@ -308,6 +308,17 @@ inline bool bdd_same_node(bdd f, bdd g) {
 }
 inline bool bdd_is_permanent(const bdd_* n) {
   return n->refs == kPermanent;
+}
+
+// A table grows one size step when it holds more nodes than buckets (chains
+// of one node on average), and shrinks one step after a collection that left
+// it under a quarter of that.
+inline bool bdd_table_too_full(const var_table* vt) {
+  return vt->node_count > vt->bucket_count;
+}
+inline bool bdd_table_too_empty(const var_table* vt) {
+  return 4 * static_cast<std::int64_t>(vt->node_count) < vt->bucket_count &&
+         vt->size_index > kVarTableStartIndex;
 }
 
 inline std::uint32_t* bdd_table_heads(const var_table* vt) {

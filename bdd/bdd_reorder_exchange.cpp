@@ -53,9 +53,7 @@ void insert_node(bdd_manager m, int id, bdd_* n) {
   n->next = heads[b];
   heads[b] = mem_offset(n);
   ++vt->node_count;
-  if (static_cast<std::int64_t>(vt->node_count) > 4 * static_cast<std::int64_t>(vt->bucket_count)) {
-    bdd_rehash_table(vt, +1);
-  }
+  if (bdd_table_too_full(vt)) bdd_rehash_table(vt, +1);
 }
 
 // The node (id, t, e) with the then-edge made regular, given one parent count;

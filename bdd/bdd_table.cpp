@@ -74,9 +74,7 @@ bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
   heads[b] = off;
   ++vt->node_count;
   ++m->node_count;
-  if (static_cast<std::int64_t>(vt->node_count) > 4 * static_cast<std::int64_t>(vt->bucket_count)) {
-    bdd_rehash_table(vt, +1);
-  }
+  if (bdd_table_too_full(vt)) bdd_rehash_table(vt, +1);
   return off;
 }
 

@@ -138,16 +138,16 @@ TEST_F(BddGc, CollectionPurgesCacheEntriesOfDeadNodes) {
 TEST_F(BddGc, CollectionWaitsForTheLimitThenDoublesIt) {
   vars(20);
   std::vector<bdd> keep;
-  pad_live(&keep, 7000);
+  pad_live(&keep, kGcLimitFloor * 7 / 10);
   const long live = bdd_total_size(m);
   long before = 0;
   EXPECT_EQ(m->gc_count, 0);
   while (m->gc_count == 0) {
-    EXPECT_LE(bdd_total_size(m), 10000 + kCheckInterval);  // a check comes every 100 lookups
+    EXPECT_LE(bdd_total_size(m), kGcLimitFloor + kCheckInterval);  // a check every 100 lookups
     before = bdd_total_size(m);
     make_garbage();
   }
-  EXPECT_GT(before, 10000 - 21);  // the collecting check saw more than 10000 nodes
+  EXPECT_GT(before, kGcLimitFloor - 21);  // the collecting check saw more than the floor
   EXPECT_GE(m->gc_limit, 2 * live);
   EXPECT_LE(m->gc_limit, 2 * (live + 21));  // plus the running operation's own nodes
   const long limit = m->gc_limit;
@@ -272,7 +272,7 @@ TEST_F(BddGc, ReorderingRestartsTheOperation) {
   std::vector<bdd> keep;
   bdd_gc(m);
   pad_live(&keep, 7000);
-  m->gc_limit = 10000;  // as in a fresh engine, whatever the building left
+  m->gc_limit = 10000;  // within reach of the operation's growth, whatever the building left
   reorder_calls = 0;
   bdd_dynamic_reordering(m, count_reorder);
   const long gcs = m->gc_count;
