@@ -117,16 +117,21 @@ struct bdd_assoc_ {
   std::int32_t last_index;  // largest index with a non-null entry, -1 if none
 };
 
-// Operation cache entry (16-byte record class); the words' meaning depends on the tag.
+// Operation cache entry; the words' meaning depends on the tag.
 struct cache_entry {
   std::uint32_t w[4];
 };
 
-// One cache bucket: two slots, each 0 or (entry offset | tag). Slot 0 is the
-// most recent; slot 1 is used only while slot 0 is.
+// One cache bucket: two entries held in place, slot 0 the most recent. A
+// slot's tag byte is 0 while the slot is empty, else its tag + 1; slot 1 is
+// used only while slot 0 is. The tags come first so that a probe of slot 0
+// reads one stretch of memory.
 struct cache_bucket {
-  std::uint32_t slot[2];
+  std::uint8_t tag[2];
+  std::uint8_t unused[2];
+  cache_entry e[2];
 };
+static_assert(sizeof(cache_bucket) == 36, "cache bucket is 36 bytes");
 
 constexpr int kCacheTags = 8;
 constexpr int kCacheTagIte = 0;      // f, g, h, result
@@ -144,8 +149,8 @@ constexpr std::int32_t kOpComposeBase = 100000;
 
 // Hash of an entry's key words (before the modulo).
 typedef std::int32_t (*bdd_cache_hash_fn)(const cache_entry*);
-// Predicate of a cache flush, given the slot value (entry offset | tag).
-typedef int (*bdd_flush_pred)(bdd_manager, std::uint32_t slot, void* arg);
+// Predicate of a cache flush, given an entry and its tag.
+typedef int (*bdd_flush_pred)(bdd_manager, int tag, cache_entry* e, void* arg);
 // Terminal value canonicalisation.
 typedef int (*bdd_canonical_fn)(bdd_manager, std::int32_t a, std::int32_t b, void* arg);
 typedef void (*bdd_transform_fn)(bdd_manager, std::int32_t a, std::int32_t b, std::int32_t* ra,
@@ -490,9 +495,6 @@ long bdd_block_nodes(bdd_manager m, const var_block_* b);
 
 // ---- Inline cache access for the step functions ----
 
-inline cache_entry* bdd_cache_entry(std::uint32_t slot) {
-  return static_cast<cache_entry*>(mem_at(slot & ~7u));
-}
 inline cache_bucket* bdd_cache_bucket_of(bdd_manager m, std::int32_t h) {
   return &m->cache[bdd_mod(h, m->cache_bucket_count, m->cache_magic)];
 }
@@ -502,16 +504,24 @@ inline std::int32_t bdd_hash3(std::uint32_t w0, std::uint32_t w1, std::uint32_t 
 inline std::int32_t bdd_hash2(std::uint32_t w0, std::uint32_t w1) {
   return static_cast<std::int32_t>(w0 + 2u * w1);
 }
+// Tag byte of a used slot.
+inline std::uint8_t bdd_cache_tag_byte(int tag) {
+  return static_cast<std::uint8_t>(tag + 1);
+}
 
-// Hit bookkeeping: move-to-front of a slot-1 hit and the tag's return function.
+// Hit bookkeeping: move-to-front of a slot-1 hit and the tag's return
+// function. Returns the entry, now in slot 0.
 inline cache_entry* bdd_cache_hit(bdd_manager m, cache_bucket* b, int slot_no, int tag) {
-  std::uint32_t s = b->slot[slot_no];
   if (slot_no == 1) {
-    b->slot[1] = b->slot[0];
-    b->slot[0] = s;
+    const cache_entry hit = b->e[1];
+    const std::uint8_t other = b->tag[0];
+    b->e[1] = b->e[0];
+    b->tag[1] = other;
+    b->e[0] = hit;
+    b->tag[0] = bdd_cache_tag_byte(tag);
   }
   ++m->cache_hits;
-  cache_entry* e = bdd_cache_entry(s);
+  cache_entry* e = &b->e[0];
   if (tag <= kCacheTagTwo) {
     bdd_temp_inc(e->w[3]);
   } else if (tag >= kCacheFirstUserTag && m->cache_return[tag] != nullptr) {
@@ -525,11 +535,12 @@ inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::ui
                                std::uint32_t k2, std::uint32_t* r) {
   ++m->cache_lookups;
   cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
+  const std::uint8_t want = bdd_cache_tag_byte(tag);
   for (int i = 0; i < 2; ++i) {
-    std::uint32_t s = b->slot[i];
-    if (s == 0) return false;
-    if ((s & 7u) != static_cast<std::uint32_t>(tag)) continue;
-    const cache_entry* e = bdd_cache_entry(s);
+    const std::uint8_t t = b->tag[i];
+    if (t == 0) return false;
+    if (t != want) continue;
+    const cache_entry* e = &b->e[i];
     if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) {
       *r = bdd_cache_hit(m, b, i, tag)->w[3];
       return true;
@@ -538,8 +549,8 @@ inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::ui
   return false;
 }
 
-// Takes the entry record for a new insertion in bucket b, following the
-// two-slot replacement rule; the caller writes the words.
+// The slot for a new insertion in bucket b, following the two-slot
+// replacement rule, with its tag set; the caller writes the words.
 cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag);
 
 inline void bdd_cache_insert31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
