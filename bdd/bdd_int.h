@@ -38,8 +38,8 @@
 //      as many nodes as buckets and a size index above 3 shrinks one step.
 //   4. The gc count goes up by one.
 // The check (every 100 node lookups) collects when the node count exceeds the
-// gc limit, then sets the limit to twice the live count (at least
-// kGcLimitFloor, at most the node limit when one is set). Because the check runs in the middle
+// gc limit, then sets the limit to twice the live count, never lowering it
+// (at least kGcLimitFloor, at most the node limit when one is set). Because the check runs in the middle
 // of operations, temporary counts are what keeps intermediate results alive:
 // a step holds a temporary reference on every result it has not yet handed to
 // bdd_find, and its arguments are reachable from the caller's references.
@@ -159,6 +159,8 @@ typedef void (*bdd_transform_fn)(bdd_manager, std::int32_t a, std::int32_t b, st
 constexpr int kPrimeCount = 49;
 constexpr int kVarTableStartIndex = 3;  // 7 buckets
 constexpr int kCacheStartIndex = 13;    // 8179 buckets
+// From this size index (8179 buckets) on, a prime step grows by about 1.4.
+constexpr int kVarTableDoublingIndex = 13;
 // Largest size indexes whose arrays fit one block of the memory manager.
 constexpr int kVarTableMaxIndex = 45;
 constexpr int kCacheMaxIndex = 44;
@@ -315,7 +317,7 @@ inline bool bdd_is_permanent(const bdd_* n) {
   return n->refs == kPermanent;
 }
 
-// A table grows one size step when it holds more nodes than buckets (chains
+// A table grows about twofold when it holds more nodes than buckets (chains
 // of one node on average), and shrinks one step after a collection that left
 // it under a quarter of that.
 inline bool bdd_table_too_full(const var_table* vt) {
@@ -324,6 +326,11 @@ inline bool bdd_table_too_full(const var_table* vt) {
 inline bool bdd_table_too_empty(const var_table* vt) {
   return 4 * static_cast<std::int64_t>(vt->node_count) < vt->bucket_count &&
          vt->size_index > kVarTableStartIndex;
+}
+// Size steps of a growth: about a doubling of the bucket count (the primes
+// grow by a factor of about 1.4 per step from 8179 buckets on).
+inline int bdd_table_growth_steps(const var_table* vt) {
+  return vt->size_index >= kVarTableDoublingIndex ? 2 : 1;
 }
 
 inline std::uint32_t* bdd_table_heads(const var_table* vt) {
@@ -408,7 +415,8 @@ void bdd_free_table(bdd_manager m, var_table* vt);
 // Finds or creates (id, t, e) in the table of id with t regular; no reference
 // transfer and no check.
 bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e);
-// Rehashes a table one size index up (+1) or down (-1).
+// Rehashes a table step size indexes up (positive) or down (negative),
+// stopping at the largest size index.
 void bdd_rehash_table(var_table* vt, int step);
 // Default terminal canonicalisation: a value and its negation share a node.
 int bdd_default_canonical(bdd_manager, std::int32_t a, std::int32_t b, void*);

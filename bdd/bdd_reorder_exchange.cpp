@@ -53,7 +53,7 @@ void insert_node(bdd_manager m, int id, bdd_* n) {
   n->next = heads[b];
   heads[b] = mem_offset(n);
   ++vt->node_count;
-  if (bdd_table_too_full(vt)) bdd_rehash_table(vt, +1);
+  if (bdd_table_too_full(vt)) bdd_rehash_table(vt, bdd_table_growth_steps(vt));
 }
 
 // The node (id, t, e) with the then-edge made regular, given one parent count;

@@ -31,7 +31,8 @@ void bdd_free_table(bdd_manager m, var_table* vt) {
 
 void bdd_rehash_table(var_table* vt, int step) {
   int index = vt->size_index + step;
-  if (index < 0 || index > kVarTableMaxIndex) return;
+  if (index > kVarTableMaxIndex) index = kVarTableMaxIndex;
+  if (index < 0 || index == vt->size_index) return;
   std::uint32_t* old_heads = bdd_table_heads(vt);
   std::int32_t old_count = vt->bucket_count;
   vt->size_index = index;
@@ -74,7 +75,7 @@ bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
   heads[b] = off;
   ++vt->node_count;
   ++m->node_count;
-  if (bdd_table_too_full(vt)) bdd_rehash_table(vt, +1);
+  if (bdd_table_too_full(vt)) bdd_rehash_table(vt, bdd_table_growth_steps(vt));
   return off;
 }
 
