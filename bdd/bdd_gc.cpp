@@ -12,6 +12,7 @@ template <typename Fn>
 void for_each_node(var_table* vt, Fn fn) {
   std::uint32_t* heads = bdd_table_heads(vt);
   for (std::int32_t b = 0; b < vt->bucket_count; ++b) {
+    bdd_prefetch_head(heads, b, vt->bucket_count);
     for (std::uint32_t off = heads[b]; off != 0;) {
       bdd_* n = bdd_node_at(off);
       off = n->next;
@@ -32,6 +33,7 @@ void sweep_table(bdd_manager m, int id) {
   mem_rec_mgr nodes = bdd_rec_mgr(m, 24);
   long freed = 0;
   for (std::int32_t b = 0; b < vt->bucket_count; ++b) {
+    bdd_prefetch_head(heads, b, vt->bucket_count);
     std::uint32_t* link = &heads[b];
     while (*link != 0) {
       bdd_* n = bdd_node_at(*link);

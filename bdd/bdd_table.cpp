@@ -39,6 +39,7 @@ void bdd_rehash_table(var_table* vt, int step) {
   vt->bucket_count = bdd_primes[index];
   std::uint32_t* heads = new_heads(vt->bucket_count);
   for (std::int32_t i = 0; i < old_count; ++i) {
+    bdd_prefetch_head(old_heads, i, old_count);
     std::uint32_t off = old_heads[i];
     while (off != 0) {
       bdd_* n = bdd_node_at(off);

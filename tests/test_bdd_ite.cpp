@@ -207,6 +207,32 @@ TEST_F(BddIte, ConstantArgumentsWarn) {
   }
 }
 
+// The conjunction and equivalence steps probe the cache before they look at
+// any node: a terminal other than the constants must still be recognised,
+// before and after results for the same operands are cached.
+TEST_F(BddIte, OtherTerminalsInConjunctionAndEquivalenceSteps) {
+  vars(2);
+  bdd f = bdd_and(m, x[0], x[1]);
+  bdd t = bdd_find_terminal(m, 7, 9);
+  bdd u = bdd_find_terminal(m, -3, 4);
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(bdd_and_step(m, t, f), f);  // any other terminal acts as true
+    EXPECT_EQ(bdd_and_step(m, f, t), f);
+    EXPECT_EQ(bdd_and_step(m, t, u), u);  // the first operand is tested first
+    EXPECT_EQ(bdd_and_step(m, u, t), t);
+    EXPECT_EQ(bdd_and_step(m, t, m->zero), m->zero);
+    EXPECT_EQ(bdd_xnor_step(m, t, f), f ^ 1u);  // and as false in an equivalence
+    EXPECT_EQ(bdd_xnor_step(m, f, t), f ^ 1u);
+    EXPECT_EQ(bdd_xnor_step(m, t, u), u ^ 1u);
+    bdd g = bdd_and(m, f, x[1]);  // f itself, now also cached under (f, x1)
+    bdd_free(m, g);
+  }
+  bdd_node(f)->temps = 0;
+  bdd_node(t)->temps = 0;
+  bdd_node(u)->temps = 0;
+  bdd_free(m, f);
+}
+
 TEST_F(BddIte, CacheRatioIsClamped) {
   EXPECT_EQ(bdd_cache_ratio(m, 0), 4);
   EXPECT_EQ(m->cache_ratio, 1);
