@@ -32,10 +32,15 @@
 //      pass marks everything reachable from a counted node: no stack.
 //   2. Purge. Cache entries naming an unmarked node are removed (the per-tag
 //      gc functions test the marks), since cached handles hold no reference.
-//   3. Sweep. Tables by id, 0 (terminals) first: unmarked nodes are unlinked
-//      and their records freed (a terminal calls the terminal free function);
-//      marked nodes have the mark cleared. A table left with fewer than a quarter
-//      as many nodes as buckets and a size index above 3 shrinks one step.
+//   3. Sweep. The terminal table first, chain by chain: unmarked terminals
+//      are unlinked, the terminal free function called and their records
+//      freed. Then the variable tables in one walk over the node pools in
+//      address order: every chain is emptied, each marked inner node has the
+//      mark cleared and goes back to the head of its chain, the others are
+//      freed. (An inner node's word 1 is its then-edge, a regular handle,
+//      hence even: it never looks like a free record, whose word 1 is odd.)
+//      A table left with fewer than a quarter as many nodes as buckets and a
+//      size index above 3 shrinks one step.
 //   4. The gc count goes up by one.
 // The check (every 100 node lookups) collects when the node count exceeds the
 // gc limit, then sets the limit to twice the live count, never lowering it
@@ -76,7 +81,7 @@
 
 // ---- Records ----
 
-// Node record (taken from the 24-byte record class).
+// Node record (from the manager's own record manager of 24-byte records).
 struct bdd_ {
   std::uint16_t id;    // decision variable; 0 for a terminal
   std::uint8_t refs;   // external count; 255 = permanent
@@ -241,6 +246,9 @@ struct bdd_manager_ {
   bdd_assoc_ temp_assoc;
 
   mem_rec_mgr rec[8];  // record classes of 8, 16, ..., 64 bytes
+  // Node records, a manager of their own so that a collection can sweep
+  // them pool by pool.
+  mem_rec_mgr nodes;
   std::int32_t temp_op_code;
 
   std::jmp_buf* abort_context;  // set while a protected operation runs

@@ -107,7 +107,7 @@ void bdd_free_node_record(bdd_manager m, bdd_* n) {
     m->terminal_free(m, static_cast<std::int32_t>(n->then_), static_cast<std::int32_t>(n->else_),
                      m->terminal_free_arg);
   }
-  mem_free_rec(bdd_rec_mgr(m, 24), n);
+  mem_free_rec(m->nodes, n);
 }
 
 void bdd_release_node(bdd_manager m, bdd_* n) {

@@ -64,7 +64,7 @@ bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
     if (n->then_ == t && n->else_ == e) return off;
     off = n->next;
   }
-  bdd_* n = static_cast<bdd_*>(mem_new_rec(bdd_rec_mgr(m, 24)));
+  bdd_* n = static_cast<bdd_*>(mem_new_rec(m->nodes));
   n->id = static_cast<std::uint16_t>(id);
   n->refs = 0;
   n->temps = 0;
