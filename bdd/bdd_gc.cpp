@@ -2,6 +2,7 @@
 // argument checks, and the mark / purge / sweep collection documented in
 // bdd/bdd_int.h.
 #include <cstdarg>
+#include <initializer_list>
 
 #include "bdd/bdd_int.h"
 
@@ -25,6 +26,37 @@ template <typename Fn>
 void for_each_table_node(bdd_manager m, Fn fn) {
   for (int id = 0; id <= m->var_count; ++id)
     for_each_node(m->unique_tables[id], fn);
+}
+
+// Nodes marked but not yet visited by the mark, each pushed once.
+struct MarkStack {
+  std::uint32_t* items = nullptr;
+  std::size_t size = 0;
+  std::size_t capacity = 0;
+};
+
+void push(MarkStack* s, const bdd_* n) {
+  if (s->size == s->capacity) {
+    s->capacity = s->capacity == 0 ? 1024 : 2 * s->capacity;
+    s->items = static_cast<std::uint32_t*>(
+        mem_resize_block(s->items, s->capacity * sizeof(std::uint32_t)));
+  }
+  s->items[s->size++] = mem_offset(n);
+}
+
+// Marks an inner node and every node reachable from it that has no mark yet.
+void mark_from(MarkStack* s, bdd_* root) {
+  root->temps |= kMark;
+  push(s, root);
+  while (s->size != 0) {
+    const bdd_* n = bdd_node_at(s->items[--s->size]);
+    for (bdd child : {n->then_, n->else_}) {
+      bdd_* c = bdd_node(child);
+      if (c->temps & kMark) continue;
+      c->temps |= kMark;
+      if (c->id != 0) push(s, c);
+    }
+  }
 }
 
 // The terminal table, chain by chain (the terminal free function is called
@@ -100,17 +132,23 @@ void sweep_inner_nodes(bdd_manager m) {
 }  // namespace
 
 void bdd_mark(bdd_manager m) {
-  auto mark = [](bdd_* n) {
-    if (n->refs == 0 && n->temps == 0) return;
-    n->temps |= kMark;
-    if (n->id != 0) {
-      bdd_node(n->then_)->temps |= kMark;
-      bdd_node(n->else_)->temps |= kMark;
+  MarkStack stack;
+  const int per_pool = mem_rec_per_pool(m->nodes);
+  const int size = mem_rec_size(m->nodes);
+  for (std::uint32_t pool = mem_rec_first_pool(m->nodes); pool != 0;
+       pool = mem_rec_next_pool(pool)) {
+    char* rec = mem_rec_pool_records(pool);
+    for (int i = 0; i < per_pool; ++i, rec += size) {
+      if (mem_rec_marked_free(rec)) continue;  // a free record or a terminal
+      bdd_* n = reinterpret_cast<bdd_*>(rec);
+      if (n->id == 0 || (n->refs == 0 && n->temps == 0) || (n->temps & kMark) != 0) continue;
+      mark_from(&stack, n);
     }
-  };
-  for (int i = 0; i < m->var_count; ++i)
-    for_each_node(m->unique_tables[m->id_of_index[i]], mark);
-  for_each_node(m->unique_tables[0], mark);
+  }
+  for_each_node(m->unique_tables[0], [](bdd_* n) {
+    if (n->refs != 0 || n->temps != 0) n->temps |= kMark;
+  });
+  mem_free_block(stack.items);
 }
 
 void bdd_sweep(bdd_manager m) {

@@ -24,12 +24,11 @@
 //     (bdd_make_external). Between public operations every temps byte is 0.
 //
 // Garbage collection (bdd_gc; the check runs it from bdd_find):
-//   1. Mark. Visit the variable tables in index order, top variable first,
-//      then the terminal table; in each table every chain from its head. A
-//      node whose refs or temps byte is non-zero (a set mark counts) gets the
-//      mark, bit 7 of temps, and a marked inner node marks its two children.
-//      Children always lie below their parents in the order, so this single
-//      pass marks everything reachable from a counted node: no stack.
+//   1. Mark. Walk the node pools in address order: from each inner node
+//      with a non-zero refs or temps byte and no mark yet, set the mark (bit
+//      7 of temps) on it and on every node reachable from it that has none,
+//      depth first with a stack of marked nodes whose children are still to
+//      be seen. Then terminals with a count get the mark.
 //   2. Purge. Cache entries naming an unmarked node are removed (the per-tag
 //      gc functions test the marks), since cached handles hold no reference.
 //   3. Sweep. The terminal table first, chain by chain: unmarked terminals
