@@ -347,10 +347,10 @@ inline std::uint32_t* bdd_table_heads(const var_table* vt) {
 // Walks over every bucket of a table ask for the first node of the bucket
 // this far ahead, so that the misses on chain heads overlap.
 constexpr std::int32_t kWalkPrefetchDistance = 8;
-inline void bdd_prefetch_head(const std::uint32_t* heads, std::int32_t b, std::int32_t count) {
+__attribute__((always_inline)) inline void bdd_prefetch_head(const std::uint32_t* heads, std::int32_t b, std::int32_t count) {
   if (b + kWalkPrefetchDistance < count) {
     std::uint32_t off = heads[b + kWalkPrefetchDistance];
-    if (off != 0) __builtin_prefetch(mem_region_base + off, 1);
+    if (off != 0) __builtin_prefetch(mem_region_base + off);
   }
 }
 
