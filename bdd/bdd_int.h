@@ -432,6 +432,41 @@ void bdd_free_table(bdd_manager m, var_table* vt);
 // Finds or creates (id, t, e) in the table of id with t regular; no reference
 // transfer and no check.
 bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e);
+void bdd_check(bdd_manager m);
+// Links a new node (id, t, e) at the head of chain b of the table of id,
+// growing the table when it is too full; returns its offset.
+bdd bdd_new_node_in_table(bdd_manager m, int id, bdd t, bdd e, std::uint32_t b);
+// bdd_find_in_table and bdd_find for the step functions' own translation
+// units: the lookup inline, the creation of a node out of line.
+inline bdd bdd_find_in_table_inline(bdd_manager m, int id, bdd t, bdd e) {
+  const var_table* vt = m->unique_tables[id];
+  ++m->find_count;
+  const std::uint32_t* heads = bdd_table_heads(vt);
+  std::uint32_t b = bdd_table_bucket(vt, t, e);
+  for (std::uint32_t off = heads[b]; off != 0;) {
+    const bdd_* n = bdd_node_at(off);
+    if (n->then_ == t && n->else_ == e) return off;
+    off = n->next;
+  }
+  return bdd_new_node_in_table(m, id, t, e, b);
+}
+inline bdd bdd_find_inline(bdd_manager m, int id, bdd t, bdd e) {
+  if (t == e) {
+    bdd_temp_dec(e);
+    return t;
+  }
+  bdd r;
+  if (bdd_is_complemented(t)) {
+    r = bdd_find_in_table_inline(m, id, t ^ 1u, e ^ 1u) ^ 1u;
+  } else {
+    r = bdd_find_in_table_inline(m, id, t, e);
+  }
+  bdd_temp_inc(r);
+  bdd_temp_dec(t);
+  bdd_temp_dec(e);
+  if (--m->check_countdown == 0) bdd_check(m);
+  return r;
+}
 // Rehashes a table step size indexes up (positive) or down (negative),
 // stopping at the largest size index.
 void bdd_rehash_table(var_table* vt, int step);

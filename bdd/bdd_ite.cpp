@@ -81,7 +81,7 @@ bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
     bdd_split(h, top, &h1, &h0);
     bdd r1 = bdd_ite_step(m, f1, g1, h1);
     bdd r0 = bdd_ite_step(m, f0, g0, h0);
-    r = bdd_find(m, top, r1, r0);
+    r = bdd_find_inline(m, top, r1, r0);
     bdd_cache_insert31(m, kCacheTagIte, f, g, h, r);
   }
   return r ^ neg;
@@ -114,7 +114,7 @@ bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
   bdd_split(b, top, &b1, &b0);
   bdd r1 = bdd_and_step(m, a1, b1);
   bdd r0 = bdd_and_step(m, a0, b0);
-  r = bdd_find(m, top, r1, r0);
+  r = bdd_find_inline(m, top, r1, r0);
   bdd_cache_insert31(m, kCacheTagIte, a, b, zero, r);
   return r;
 }
@@ -147,7 +147,7 @@ bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
   bdd_split(b, top, &b1, &b0);
   bdd r1 = bdd_xnor_step(m, a1, b1);
   bdd r0 = bdd_xnor_step(m, a0, b0);
-  r = bdd_find(m, top, r1, r0);
+  r = bdd_find_inline(m, top, r1, r0);
   bdd_cache_insert31(m, kCacheTagIte, a, b, b ^ 1u, r);
   return r ^ neg;
 }

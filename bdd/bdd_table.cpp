@@ -54,16 +54,9 @@ void bdd_rehash_table(var_table* vt, int step) {
   mem_free_block(old_heads);
 }
 
-bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
+bdd bdd_new_node_in_table(bdd_manager m, int id, bdd t, bdd e, std::uint32_t b) {
   var_table* vt = m->unique_tables[id];
-  ++m->find_count;
   std::uint32_t* heads = bdd_table_heads(vt);
-  std::uint32_t b = bdd_table_bucket(vt, t, e);
-  for (std::uint32_t off = heads[b]; off != 0;) {
-    bdd_* n = bdd_node_at(off);
-    if (n->then_ == t && n->else_ == e) return off;
-    off = n->next;
-  }
   bdd_* n = static_cast<bdd_*>(mem_new_rec(m->nodes));
   n->id = static_cast<std::uint16_t>(id);
   n->refs = 0;
@@ -80,22 +73,12 @@ bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
   return off;
 }
 
+bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
+  return bdd_find_in_table_inline(m, id, t, e);
+}
+
 bdd bdd_find(bdd_manager m, int id, bdd t, bdd e) {
-  if (t == e) {
-    bdd_temp_dec(e);
-    return t;
-  }
-  bdd r;
-  if (bdd_is_complemented(t)) {
-    r = bdd_find_in_table(m, id, t ^ 1u, e ^ 1u) ^ 1u;
-  } else {
-    r = bdd_find_in_table(m, id, t, e);
-  }
-  bdd_temp_inc(r);
-  bdd_temp_dec(t);
-  bdd_temp_dec(e);
-  if (--m->check_countdown == 0) bdd_check(m);
-  return r;
+  return bdd_find_inline(m, id, t, e);
 }
 
 int bdd_default_canonical(bdd_manager, std::int32_t a, std::int32_t b, void*) {
