@@ -163,8 +163,6 @@ typedef void (*bdd_transform_fn)(bdd_manager, std::int32_t a, std::int32_t b, st
 constexpr int kPrimeCount = 49;
 constexpr int kVarTableStartIndex = 3;  // 7 buckets
 constexpr int kCacheStartIndex = 13;    // 8179 buckets
-// From this size index (8179 buckets) on, a prime step grows by about 1.4.
-constexpr int kVarTableDoublingIndex = 13;
 // Largest size indexes whose arrays fit one block of the memory manager.
 constexpr int kVarTableMaxIndex = 45;
 constexpr int kCacheMaxIndex = 44;
@@ -173,7 +171,7 @@ constexpr std::uint8_t kPermanent = 255;
 constexpr std::uint8_t kMark = 0x80;
 constexpr std::uint8_t kTempsMax = 126;
 constexpr std::uint16_t kTerminalIndex = 0xFFFF;
-constexpr long kGcLimitFloor = 100000;
+constexpr long kGcLimitFloor = 131072;
 constexpr int kCheckInterval = 100;
 constexpr int kStartCapacity = 30;
 constexpr int kMaxCapacity = 65534;
@@ -324,20 +322,22 @@ inline bool bdd_is_permanent(const bdd_* n) {
   return n->refs == kPermanent;
 }
 
-// A table grows about fourfold when it holds more nodes than buckets (chains
-// of one node on average), and shrinks one step after a collection that left
-// it under a quarter of that.
+// A table grows four size steps when it holds more nodes than buckets
+// (chains of one node on average): sixteenfold while the primes double per
+// step, up to 8179 buckets, fourfold from there on, where they grow by about
+// 1.4 per step. Each growth walks every node of the table, so growing small
+// tables in large strides keeps that walk rare; their bucket arrays stay
+// small. A table shrinks one step after a collection that left it with
+// fewer than one node per 32 buckets.
 inline bool bdd_table_too_full(const var_table* vt) {
   return vt->node_count > vt->bucket_count;
 }
 inline bool bdd_table_too_empty(const var_table* vt) {
-  return 4 * static_cast<std::int64_t>(vt->node_count) < vt->bucket_count &&
+  return 32 * static_cast<std::int64_t>(vt->node_count) < vt->bucket_count &&
          vt->size_index > kVarTableStartIndex;
 }
-// Size steps of a growth: about four times the bucket count (the primes
-// double per step up to 8179 buckets, then grow by about 1.4 per step).
-inline int bdd_table_growth_steps(const var_table* vt) {
-  return vt->size_index >= kVarTableDoublingIndex ? 4 : 2;
+inline int bdd_table_growth_steps(const var_table*) {
+  return 4;
 }
 
 inline std::uint32_t* bdd_table_heads(const var_table* vt) {

@@ -98,18 +98,18 @@ TEST_F(BddNodes, TableGrowsPastOneNodePerBucket) {
   EXPECT_EQ(vt->bucket_count, 7);
   made.push_back(bdd_find(m, id, x[7], m->zero));
   EXPECT_EQ(vt->node_count, 8);
-  EXPECT_EQ(vt->bucket_count, 23);  // two prime steps: about four times the buckets
-  EXPECT_EQ(vt->size_index, 5);
+  EXPECT_EQ(vt->bucket_count, 113);  // four prime steps: sixteen times the buckets
+  EXPECT_EQ(vt->size_index, 7);
   for (int i = 8; i <= 28; ++i)
     made.push_back(bdd_find(m, id, x[i], m->zero));
   EXPECT_EQ(vt->node_count, 29);
-  EXPECT_EQ(vt->bucket_count, 113);  // past 23 nodes: two more steps
+  EXPECT_EQ(vt->bucket_count, 113);
   for (bdd f : made)
     bdd_node(f)->temps = 0;
   EXPECT_EQ(bdd_debug_check(m), 0);  // every node in the chain of its new bucket
   // Collected again, the table shrinks by one step per collection while it
-  // holds under a quarter of its buckets, down to the start size.
-  const std::int32_t sizes[] = {59, 23, 13, 7, 7};
+  // holds fewer than one node per 32 buckets.
+  const std::int32_t sizes[] = {59, 23, 23};
   for (std::int32_t size : sizes) {
     bdd_gc(m);
     EXPECT_EQ(vt->node_count, 1);
