@@ -43,10 +43,11 @@
 //   4. The gc count goes up by one.
 // The check (every 100 node lookups) collects when the node count exceeds the
 // gc limit, then sets the limit to twice the live count, never lowering it
-// (at least kGcLimitFloor, at most the node limit when one is set). Because the check runs in the middle
-// of operations, temporary counts are what keeps intermediate results alive:
-// a step holds a temporary reference on every result it has not yet handed to
-// bdd_find, and its arguments are reachable from the caller's references.
+// (at least kGcLimitFloor, at most the node limit when one is set). Because
+// the check runs in the middle of operations, temporary counts are what keeps
+// intermediate results alive: a step holds a temporary reference on every
+// result it has not yet handed to bdd_find, and its arguments are reachable
+// from the caller's references.
 //
 // Abandonment. Node-building public operations run in a protected frame
 // (bdd_run_protected) holding a setjmp context. The check leaves the running
@@ -347,7 +348,8 @@ inline std::uint32_t* bdd_table_heads(const var_table* vt) {
 // Walks over every bucket of a table ask for the first node of the bucket
 // this far ahead, so that the misses on chain heads overlap.
 constexpr std::int32_t kWalkPrefetchDistance = 8;
-__attribute__((always_inline)) inline void bdd_prefetch_head(const std::uint32_t* heads, std::int32_t b, std::int32_t count) {
+__attribute__((always_inline)) inline void bdd_prefetch_head(const std::uint32_t* heads,
+                                                             std::int32_t b, std::int32_t count) {
   if (b + kWalkPrefetchDistance < count) {
     std::uint32_t off = heads[b + kWalkPrefetchDistance];
     if (off != 0) __builtin_prefetch(mem_region_base + off);
