@@ -185,17 +185,32 @@ TEST_F(BddGc, CollectionPurgesUserEntriesInBothSlots) {
   bdd_free(m, live);
 }
 
-// Collections over many variables and a structure deeper than the mark's
-// first stack: everything held survives with its function, everything else
-// goes, and the tables stay consistent through growth and shrinking.
+// Collections over many variables, with structures wide (about 6000 nodes
+// under one root) and deep (a sum of 1100 products along one path, more
+// pending nodes than the mark's first stack holds): everything held
+// survives with its function, everything else goes, and the tables stay
+// consistent through growth and shrinking.
 TEST_F(BddGc, CollectionsOverManyVariablesKeepHeldFunctions) {
   comparator_vars(11);   // 23 variables: a0..a10 above b0..b10, then z
   bdd e = equality(11);  // about 6000 nodes under one root
   bdd_gc(m);
   const long with_equality = bdd_total_size(m);
+  constexpr int kExtra = 2200;
   std::vector<bdd> extra;
-  for (int i = 0; i < 300; ++i)
+  for (int i = 0; i < kExtra; ++i)
     extra.push_back(bdd_new_var_last(m));
+  auto sum_of_products = [&]() {
+    bdd sum = bdd_identity(m, bdd_zero(m));
+    for (int i = kExtra - 2; i >= 0; i -= 2) {
+      bdd p = bdd_and(m, extra[i], extra[i + 1]);
+      bdd next = bdd_or(m, sum, p);
+      bdd_free(m, p);
+      bdd_free(m, sum);
+      sum = next;
+    }
+    return sum;
+  };
+  bdd deep = sum_of_products();
   struct Held {
     bdd f;
     int i;
@@ -230,6 +245,10 @@ TEST_F(BddGc, CollectionsOverManyVariablesKeepHeldFunctions) {
   bdd again = equality(11);
   EXPECT_EQ(again, e);
   bdd_free(m, again);
+  again = sum_of_products();
+  EXPECT_EQ(again, deep);
+  bdd_free(m, again);
+  bdd_free(m, deep);
   std::vector<bdd> keep;
   for (const Held& h : held)
     keep.push_back(h.f);
@@ -237,10 +256,10 @@ TEST_F(BddGc, CollectionsOverManyVariablesKeepHeldFunctions) {
   for (bdd v : extra)
     bdd_free(m, v);
   bdd_gc(m);
-  EXPECT_EQ(bdd_total_size(m), with_equality + 300);  // the new literals are permanent
+  EXPECT_EQ(bdd_total_size(m), with_equality + kExtra);  // the new literals are permanent
   bdd_free(m, e);
   bdd_gc(m);
-  EXPECT_EQ(bdd_total_size(m), 1 + 23 + 300);
+  EXPECT_EQ(bdd_total_size(m), 1 + 23 + kExtra);
   EXPECT_EQ(bdd_debug_check(m), 0);
 }
 
