@@ -129,32 +129,6 @@ void bdd_free_cache(bdd_manager m) {
   m->cache = nullptr;
 }
 
-cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag) {
-  const std::uint8_t t = bdd_cache_tag_byte(tag);
-  ++m->cache_insertions;
-  if (b->tag[0] == 0) {
-    ++m->cache_entries;
-    b->tag[0] = t;
-    return &b->e[0];
-  }
-  if (b->tag[1] == 0) {
-    ++m->cache_entries;
-    b->tag[1] = t;
-    return &b->e[1];
-  }
-  const int old = tag_of(b, 1);
-  purge_entry(m, old, &b->e[1]);
-  ++m->cache_collisions;
-  if (m->protect_depth != 0) {
-    b->tag[1] = t;
-    return &b->e[1];
-  }
-  b->e[1] = b->e[0];
-  b->tag[1] = b->tag[0];
-  b->tag[0] = t;
-  return &b->e[0];
-}
-
 void bdd_rehash_cache(bdd_manager m) {
   if (m->cache_size_index >= kCacheMaxIndex) return;
   cache_bucket* old = m->cache;

@@ -612,8 +612,33 @@ inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::ui
 }
 
 // The slot for a new insertion in bucket b, following the two-slot
-// replacement rule, with its tag set; the caller writes the words.
-cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag);
+// replacement rule, with its tag set; the caller writes the words. An entry
+// pushed out goes through its tag's purge function.
+inline cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag) {
+  const std::uint8_t t = bdd_cache_tag_byte(tag);
+  ++m->cache_insertions;
+  if (b->tag[0] == 0) {
+    ++m->cache_entries;
+    b->tag[0] = t;
+    return &b->e[0];
+  }
+  if (b->tag[1] == 0) {
+    ++m->cache_entries;
+    b->tag[1] = t;
+    return &b->e[1];
+  }
+  bdd_cache_purge_fn purge = m->cache_purge[b->tag[1] - 1];
+  if (purge != nullptr) purge(m, &b->e[1]);
+  ++m->cache_collisions;
+  if (m->protect_depth != 0) {
+    b->tag[1] = t;
+    return &b->e[1];
+  }
+  b->e[1] = b->e[0];
+  b->tag[1] = b->tag[0];
+  b->tag[0] = t;
+  return &b->e[0];
+}
 
 inline void bdd_cache_insert31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
                                std::uint32_t k2, std::uint32_t r) {
