@@ -26,7 +26,8 @@ typedef struct var_block_* var_block;
 typedef void (*bdd_closure_fn)(bdd_manager, void* arg);
 typedef void (*bdd_reorder_fn)(bdd_manager);
 typedef void (*bdd_terminal_free_fn)(bdd_manager, long v1, long v2, void* arg);
-// Cache hooks for user tags: the entry is a 16-byte cache record.
+// Cache hooks for user tags: the entry is the four 32-bit words of a cache
+// entry, held in the cache itself and valid only during the call.
 typedef int (*bdd_cache_gc_fn)(bdd_manager, void* entry);
 typedef void (*bdd_cache_purge_fn)(bdd_manager, void* entry);
 typedef void (*bdd_cache_return_fn)(bdd_manager, void* entry);

@@ -44,9 +44,9 @@ void release_values(bdd_manager m, bdd_assoc_* a) {
 }
 
 // Tag-1 entries that the tag's flush function selects for association number arg.
-int flush_tag_two(bdd_manager m, std::uint32_t slot, void* arg) {
-  if ((slot & 7u) != kCacheTagTwo) return 0;
-  return m->cache_flush[kCacheTagTwo](m, bdd_cache_entry(slot), arg);
+int flush_tag_two(bdd_manager m, int tag, cache_entry* e, void* arg) {
+  if (tag != kCacheTagTwo) return 0;
+  return m->cache_flush[kCacheTagTwo](m, e, arg);
 }
 
 bdd_assoc_* find_assoc(bdd_manager m, int number) {

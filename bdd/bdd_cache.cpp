@@ -1,6 +1,6 @@
-// Operation cache: direct-mapped buckets of two slots with move-to-front on
-// hits, recycled entry records, per-tag hash/gc/purge/return/flush functions,
-// growth by the prime table, and purging at collections.
+// Operation cache: one flat array of direct-mapped buckets, each holding two
+// entries in place with move-to-front on hits, per-tag hash/gc/purge/return/
+// flush functions, growth by the prime table, and purging at collections.
 #include <cstdint>
 
 #include "bdd/bdd_int.h"
@@ -57,40 +57,48 @@ void set_size(bdd_manager m, int index) {
   m->cache_magic = bdd_prime_magic.v[index];
 }
 
-// Purge function, then the record goes back to its class.
-void discard(bdd_manager m, std::uint32_t slot) {
-  cache_entry* e = bdd_cache_entry(slot);
-  bdd_cache_purge_fn purge = m->cache_purge[slot & 7u];
+int tag_of(const cache_bucket* b, int i) {
+  return b->tag[i] - 1;
+}
+
+// The tag's purge function on an entry leaving the cache.
+void purge_entry(bdd_manager m, int tag, cache_entry* e) {
+  bdd_cache_purge_fn purge = m->cache_purge[tag];
   if (purge != nullptr) purge(m, e);
-  --m->cache_entries;
-  mem_free_rec(bdd_rec_mgr(m, 16), e);
 }
 
-// Re-places one entry at slot 0 of its new bucket during a resize.
-void replace(bdd_manager m, std::uint32_t slot) {
-  cache_bucket* b = bdd_cache_bucket_of(m, m->cache_rehash[slot & 7u](bdd_cache_entry(slot)));
-  if (b->slot[1] != 0) discard(m, b->slot[1]);
-  b->slot[1] = b->slot[0];
-  b->slot[0] = slot;
+// Re-places one entry at slot 0 of its new bucket during a resize; the
+// entry of slot 1 there is dropped.
+void replace(bdd_manager m, int tag, const cache_entry& e) {
+  cache_bucket* b = bdd_cache_bucket_of(m, m->cache_rehash[tag](&e));
+  if (b->tag[1] != 0) {
+    purge_entry(m, tag_of(b, 1), &b->e[1]);
+    --m->cache_entries;
+  }
+  b->e[1] = b->e[0];
+  b->tag[1] = b->tag[0];
+  b->e[0] = e;
+  b->tag[0] = bdd_cache_tag_byte(tag);
 }
 
-// Removes the slots selected by the predicate; a survivor of slot 1 moves up.
+// Removes the entries selected by pred(tag, entry); a survivor of slot 1
+// moves up.
 template <typename Pred>
 void remove_if(bdd_manager m, Pred pred) {
   for (std::uint32_t i = 0; i < m->cache_bucket_count; ++i) {
     cache_bucket* b = &m->cache[i];
-    if (b->slot[0] == 0) continue;
-    if (pred(b->slot[0])) {
-      discard(m, b->slot[0]);
-      b->slot[0] = 0;
+    if (b->tag[0] == 0) continue;
+    for (int s = 0; s < 2; ++s) {
+      if (b->tag[s] != 0 && pred(tag_of(b, s), &b->e[s])) {
+        purge_entry(m, tag_of(b, s), &b->e[s]);
+        --m->cache_entries;
+        b->tag[s] = 0;
+      }
     }
-    if (b->slot[1] != 0 && pred(b->slot[1])) {
-      discard(m, b->slot[1]);
-      b->slot[1] = 0;
-    }
-    if (b->slot[0] == 0) {
-      b->slot[0] = b->slot[1];
-      b->slot[1] = 0;
+    if (b->tag[0] == 0 && b->tag[1] != 0) {
+      b->e[0] = b->e[1];
+      b->tag[0] = b->tag[1];
+      b->tag[1] = 0;
     }
   }
 }
@@ -121,43 +129,16 @@ void bdd_free_cache(bdd_manager m) {
   m->cache = nullptr;
 }
 
-cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag) {
-  cache_entry* e;
-  std::uint32_t slot;
-  if (b->slot[0] != 0 && b->slot[1] != 0) {
-    std::uint32_t old = b->slot[1];
-    e = bdd_cache_entry(old);
-    bdd_cache_purge_fn purge = m->cache_purge[old & 7u];
-    if (purge != nullptr) purge(m, e);
-    ++m->cache_collisions;
-    slot = mem_offset(e) | static_cast<std::uint32_t>(tag);
-    if (m->protect_depth == 0) {
-      b->slot[1] = b->slot[0];
-      b->slot[0] = slot;
-    } else {
-      b->slot[1] = slot;
-    }
-  } else {
-    e = static_cast<cache_entry*>(mem_new_rec(bdd_rec_mgr(m, 16)));
-    ++m->cache_entries;
-    slot = mem_offset(e) | static_cast<std::uint32_t>(tag);
-    b->slot[b->slot[0] == 0 ? 0 : 1] = slot;
-  }
-  ++m->cache_insertions;
-  return e;
-}
-
 void bdd_rehash_cache(bdd_manager m) {
   if (m->cache_size_index >= kCacheMaxIndex) return;
   cache_bucket* old = m->cache;
   std::uint32_t old_count = m->cache_bucket_count;
   set_size(m, m->cache_size_index + 1);
   m->cache = new_buckets(m->cache_bucket_count);
-  for (std::uint32_t i = 0; i < old_count; ++i) {
-    if (old[i].slot[1] != 0) replace(m, old[i].slot[1]);
-  }
-  for (std::uint32_t i = 0; i < old_count; ++i) {
-    if (old[i].slot[0] != 0) replace(m, old[i].slot[0]);
+  for (int s = 1; s >= 0; --s) {
+    for (std::uint32_t i = 0; i < old_count; ++i) {
+      if (old[i].tag[s] != 0) replace(m, tag_of(&old[i], s), old[i].e[s]);
+    }
   }
   mem_free_block(old);
 }
@@ -171,18 +152,18 @@ void bdd_grow_cache_if_needed(bdd_manager m) {
 }
 
 void bdd_purge_cache(bdd_manager m) {
-  remove_if(m, [m](std::uint32_t slot) {
-    bdd_cache_gc_fn gc = m->cache_gc[slot & 7u];
-    return gc != nullptr && gc(m, bdd_cache_entry(slot)) != 0;
+  remove_if(m, [m](int tag, cache_entry* e) {
+    bdd_cache_gc_fn gc = m->cache_gc[tag];
+    return gc != nullptr && gc(m, e) != 0;
   });
 }
 
 void bdd_flush_cache(bdd_manager m, bdd_flush_pred pred, void* arg) {
-  remove_if(m, [m, pred, arg](std::uint32_t slot) { return pred(m, slot, arg) != 0; });
+  remove_if(m, [m, pred, arg](int tag, cache_entry* e) { return pred(m, tag, e, arg) != 0; });
 }
 
 void bdd_flush_all(bdd_manager m) {
-  remove_if(m, [](std::uint32_t) { return true; });
+  remove_if(m, [](int, cache_entry*) { return true; });
 }
 
 int bdd_cache_ratio(bdd_manager m, int ratio) {
@@ -213,8 +194,7 @@ void bdd_free_cache_tag(bdd_manager m, int tag) {
   if (tag < kCacheFirstUserTag || tag >= kCacheTags || !m->cache_tag_used[tag]) {
     bdd_fatal("bdd_free_cache_tag: attempt to free unallocated tag");
   }
-  remove_if(m,
-            [tag](std::uint32_t slot) { return (slot & 7u) == static_cast<std::uint32_t>(tag); });
+  remove_if(m, [tag](int t, cache_entry*) { return t == tag; });
   m->cache_tag_used[tag] = false;
   m->cache_rehash[tag] = nullptr;
   m->cache_gc[tag] = nullptr;
@@ -235,10 +215,9 @@ int bdd_lookup_in_cache22(bdd_manager m, int tag, std::uint32_t k1, std::uint32_
   ++m->cache_lookups;
   cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash2(k1, k2));
   for (int i = 0; i < 2; ++i) {
-    std::uint32_t s = b->slot[i];
-    if (s == 0) return 0;
-    if ((s & 7u) != static_cast<std::uint32_t>(tag)) continue;
-    const cache_entry* e = bdd_cache_entry(s);
+    if (b->tag[i] == 0) return 0;
+    if (b->tag[i] != bdd_cache_tag_byte(tag)) continue;
+    const cache_entry* e = &b->e[i];
     if (e->w[0] == k1 && e->w[1] == k2) {
       e = bdd_cache_hit(m, b, i, tag);
       *r1 = e->w[2];
@@ -254,10 +233,9 @@ int bdd_lookup_in_cache13(bdd_manager m, int tag, std::uint32_t k1, std::uint32_
   ++m->cache_lookups;
   cache_bucket* b = bdd_cache_bucket_of(m, static_cast<std::int32_t>(k1));
   for (int i = 0; i < 2; ++i) {
-    std::uint32_t s = b->slot[i];
-    if (s == 0) return 0;
-    if ((s & 7u) != static_cast<std::uint32_t>(tag)) continue;
-    const cache_entry* e = bdd_cache_entry(s);
+    if (b->tag[i] == 0) return 0;
+    if (b->tag[i] != bdd_cache_tag_byte(tag)) continue;
+    const cache_entry* e = &b->e[i];
     if (e->w[0] == k1) {
       e = bdd_cache_hit(m, b, i, tag);
       *r1 = e->w[1];

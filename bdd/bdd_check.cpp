@@ -26,6 +26,10 @@ int attempt(bdd_manager m, bdd_step_fn step, void* args, bdd* result) {
 void bdd_set_gc_limit(bdd_manager m) {
   long limit = 2 * m->node_count;
   if (limit < kGcLimitFloor) limit = kGcLimitFloor;
+  // Node records are never given back to the system, so the count has
+  // already reached the current limit once: keeping it costs no memory and
+  // spares collections that would find little after a drop of the live size.
+  if (limit < m->gc_limit) limit = m->gc_limit;
   if (m->node_limit > 0 && m->node_limit < limit) limit = m->node_limit;
   m->gc_limit = limit;
 }

@@ -103,13 +103,11 @@ struct Checker {
     }
   }
 
-  void check_entry(std::uint32_t slot, std::uint32_t bucket) {
-    int tag = static_cast<int>(slot & 7u);
-    if (!m->cache_tag_used[tag]) {
+  void check_entry(int tag, const cache_entry* e, std::uint32_t bucket) {
+    if (tag >= kCacheTags || !m->cache_tag_used[tag]) {
       fault("cache entry with unclaimed tag %d", tag);
       return;
     }
-    const cache_entry* e = bdd_cache_entry(slot);
     std::int32_t h = m->cache_rehash[tag](e);
     if (bdd_mod(h, m->cache_bucket_count, m->cache_magic) != bucket) {
       fault("cache entry in wrong bucket");
@@ -126,11 +124,11 @@ struct Checker {
     long entries = 0;
     for (std::uint32_t b = 0; b < m->cache_bucket_count; ++b) {
       const cache_bucket& k = m->cache[b];
-      if (k.slot[0] == 0 && k.slot[1] != 0) fault("cache slot 1 used without slot 0");
+      if (k.tag[0] == 0 && k.tag[1] != 0) fault("cache slot 1 used without slot 0");
       for (int i = 0; i < 2; ++i) {
-        if (k.slot[i] == 0) continue;
+        if (k.tag[i] == 0) continue;
         ++entries;
-        check_entry(k.slot[i], b);
+        check_entry(k.tag[i] - 1, &k.e[i], b);
       }
     }
     if (entries != m->cache_entries) {

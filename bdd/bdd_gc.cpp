@@ -2,6 +2,7 @@
 // argument checks, and the mark / purge / sweep collection documented in
 // bdd/bdd_int.h.
 #include <cstdarg>
+#include <initializer_list>
 
 #include "bdd/bdd_int.h"
 
@@ -12,6 +13,7 @@ template <typename Fn>
 void for_each_node(var_table* vt, Fn fn) {
   std::uint32_t* heads = bdd_table_heads(vt);
   for (std::int32_t b = 0; b < vt->bucket_count; ++b) {
+    bdd_prefetch_head(heads, b, vt->bucket_count);
     for (std::uint32_t off = heads[b]; off != 0;) {
       bdd_* n = bdd_node_at(off);
       off = n->next;
@@ -26,10 +28,42 @@ void for_each_table_node(bdd_manager m, Fn fn) {
     for_each_node(m->unique_tables[id], fn);
 }
 
-void sweep_table(bdd_manager m, int id) {
-  var_table* vt = m->unique_tables[id];
+// Nodes marked but not yet visited by the mark, each pushed once.
+struct MarkStack {
+  std::uint32_t* items = nullptr;
+  std::size_t size = 0;
+  std::size_t capacity = 0;
+};
+
+void push(MarkStack* s, const bdd_* n) {
+  if (s->size == s->capacity) {
+    s->capacity = s->capacity == 0 ? 1024 : 2 * s->capacity;
+    s->items = static_cast<std::uint32_t*>(
+        mem_resize_block(s->items, s->capacity * sizeof(std::uint32_t)));
+  }
+  s->items[s->size++] = mem_offset(n);
+}
+
+// Marks an inner node and every node reachable from it that has no mark yet.
+void mark_from(MarkStack* s, bdd_* root) {
+  root->temps |= kMark;
+  push(s, root);
+  while (s->size != 0) {
+    const bdd_* n = bdd_node_at(s->items[--s->size]);
+    for (bdd child : {n->then_, n->else_}) {
+      bdd_* c = bdd_node(child);
+      if (c->temps & kMark) continue;
+      c->temps |= kMark;
+      if (c->id != 0) push(s, c);
+    }
+  }
+}
+
+// The terminal table, chain by chain (the terminal free function is called
+// for each terminal freed).
+void sweep_terminals(bdd_manager m) {
+  var_table* vt = m->unique_tables[0];
   std::uint32_t* heads = bdd_table_heads(vt);
-  mem_rec_mgr nodes = bdd_rec_mgr(m, 24);
   long freed = 0;
   for (std::int32_t b = 0; b < vt->bucket_count; ++b) {
     std::uint32_t* link = &heads[b];
@@ -41,41 +75,85 @@ void sweep_table(bdd_manager m, int id) {
         continue;
       }
       *link = n->next;
-      if (id == 0 && m->terminal_free != nullptr) {
+      if (m->terminal_free != nullptr) {
         m->terminal_free(m, static_cast<std::int32_t>(n->then_),
                          static_cast<std::int32_t>(n->else_), m->terminal_free_arg);
       }
-      mem_free_rec(nodes, n);
+      mem_free_rec(m->nodes, n);
       ++freed;
     }
   }
   vt->node_count -= static_cast<std::int32_t>(freed);
   m->node_count -= freed;
   m->collected_count += freed;
-  if (vt->node_count < vt->bucket_count && vt->size_index > kVarTableStartIndex) {
-    bdd_rehash_table(vt, -1);
+  if (bdd_table_too_empty(vt)) bdd_rehash_table(vt, -1);
+}
+
+// The variable tables, in one walk over the node pools: marked inner nodes
+// go back into emptied chains, the others are freed.
+void sweep_inner_nodes(bdd_manager m) {
+  for (int id = 1; id <= m->var_count; ++id) {
+    var_table* vt = m->unique_tables[id];
+    mem_zero(bdd_table_heads(vt), static_cast<std::size_t>(vt->bucket_count) * 4);
+    vt->node_count = 0;
+  }
+  const int per_pool = mem_rec_per_pool(m->nodes);
+  const int size = mem_rec_size(m->nodes);
+  long freed = 0;
+  for (std::uint32_t pool = mem_rec_first_pool(m->nodes); pool != 0;
+       pool = mem_rec_next_pool(pool)) {
+    char* rec = mem_rec_pool_records(pool);
+    for (int i = 0; i < per_pool; ++i, rec += size) {
+      if (mem_rec_marked_free(rec)) continue;  // a free record or a terminal
+      bdd_* n = reinterpret_cast<bdd_*>(rec);
+      if (n->id == 0) continue;
+      if ((n->temps & kMark) == 0) {
+        mem_free_rec(m->nodes, n);
+        ++freed;
+        continue;
+      }
+      n->temps &= static_cast<std::uint8_t>(~kMark);
+      var_table* vt = m->unique_tables[n->id];
+      std::uint32_t* heads = bdd_table_heads(vt);
+      std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
+      n->next = heads[b];
+      heads[b] = mem_offset(n);
+      ++vt->node_count;
+    }
+  }
+  m->node_count -= freed;
+  m->collected_count += freed;
+  for (int id = 1; id <= m->var_count; ++id) {
+    var_table* vt = m->unique_tables[id];
+    if (bdd_table_too_empty(vt)) bdd_rehash_table(vt, -1);
   }
 }
 
 }  // namespace
 
 void bdd_mark(bdd_manager m) {
-  auto mark = [](bdd_* n) {
-    if (n->refs == 0 && n->temps == 0) return;
-    n->temps |= kMark;
-    if (n->id != 0) {
-      bdd_node(n->then_)->temps |= kMark;
-      bdd_node(n->else_)->temps |= kMark;
+  MarkStack stack;
+  const int per_pool = mem_rec_per_pool(m->nodes);
+  const int size = mem_rec_size(m->nodes);
+  for (std::uint32_t pool = mem_rec_first_pool(m->nodes); pool != 0;
+       pool = mem_rec_next_pool(pool)) {
+    char* rec = mem_rec_pool_records(pool);
+    for (int i = 0; i < per_pool; ++i, rec += size) {
+      if (mem_rec_marked_free(rec)) continue;  // a free record or a terminal
+      bdd_* n = reinterpret_cast<bdd_*>(rec);
+      if (n->id == 0 || (n->refs == 0 && n->temps == 0) || (n->temps & kMark) != 0) continue;
+      mark_from(&stack, n);
     }
-  };
-  for (int i = 0; i < m->var_count; ++i)
-    for_each_node(m->unique_tables[m->id_of_index[i]], mark);
-  for_each_node(m->unique_tables[0], mark);
+  }
+  for_each_node(m->unique_tables[0], [](bdd_* n) {
+    if (n->refs != 0 || n->temps != 0) n->temps |= kMark;
+  });
+  mem_free_block(stack.items);
 }
 
 void bdd_sweep(bdd_manager m) {
-  for (int id = 0; id <= m->var_count; ++id)
-    sweep_table(m, id);
+  sweep_terminals(m);
+  sweep_inner_nodes(m);
 }
 
 void bdd_gc(bdd_manager m) {

@@ -25,6 +25,7 @@ bdd_manager bdd_init() {
   m->id_of_index = new_array<std::uint16_t>(kStartCapacity);
   for (int i = 0; i < 8; ++i)
     m->rec[i] = mem_new_rec_mgr(8 * (i + 1));
+  m->nodes = mem_new_rec_mgr(sizeof(bdd_));
   m->root_block = bdd_new_block(m, -1, 0, 1);
   m->unique_tables = new_array<var_table*>(kStartCapacity + 1);
   m->unique_tables[0] = bdd_new_table(m);
@@ -57,6 +58,7 @@ void bdd_quit(bdd_manager m) {
   mem_free_block(m->reorder_data);
   for (int i = 0; i < 8; ++i)
     mem_free_rec_mgr(m->rec[i]);
+  mem_free_rec_mgr(m->nodes);
   mem_free_block(m);
 }
 

@@ -24,25 +24,30 @@
 //     (bdd_make_external). Between public operations every temps byte is 0.
 //
 // Garbage collection (bdd_gc; the check runs it from bdd_find):
-//   1. Mark. Visit the variable tables in index order, top variable first,
-//      then the terminal table; in each table every chain from its head. A
-//      node whose refs or temps byte is non-zero (a set mark counts) gets the
-//      mark, bit 7 of temps, and a marked inner node marks its two children.
-//      Children always lie below their parents in the order, so this single
-//      pass marks everything reachable from a counted node: no stack.
+//   1. Mark. Walk the node pools in address order: from each inner node
+//      with a non-zero refs or temps byte and no mark yet, set the mark (bit
+//      7 of temps) on it and on every node reachable from it that has none,
+//      depth first with a stack of marked nodes whose children are still to
+//      be seen. Then terminals with a count get the mark.
 //   2. Purge. Cache entries naming an unmarked node are removed (the per-tag
 //      gc functions test the marks), since cached handles hold no reference.
-//   3. Sweep. Tables by id, 0 (terminals) first: unmarked nodes are unlinked
-//      and their records freed (a terminal calls the terminal free function);
-//      marked nodes have the mark cleared. A table left with fewer nodes than
-//      buckets and a size index above 3 shrinks one step.
+//   3. Sweep. The terminal table first, chain by chain: unmarked terminals
+//      are unlinked, the terminal free function called and their records
+//      freed. Then the variable tables in one walk over the node pools in
+//      address order: every chain is emptied, each marked inner node has the
+//      mark cleared and goes back to the head of its chain, the others are
+//      freed. (An inner node's word 1 is its then-edge, a regular handle,
+//      hence even: it never looks like a free record, whose word 1 is odd.)
+//      A table left with fewer than a quarter as many nodes as buckets and a
+//      size index above 3 shrinks one step.
 //   4. The gc count goes up by one.
 // The check (every 100 node lookups) collects when the node count exceeds the
-// gc limit, then sets the limit to twice the live count (at least 10000, at
-// most the node limit when one is set). Because the check runs in the middle
-// of operations, temporary counts are what keeps intermediate results alive:
-// a step holds a temporary reference on every result it has not yet handed to
-// bdd_find, and its arguments are reachable from the caller's references.
+// gc limit, then sets the limit to twice the live count, never lowering it
+// (at least kGcLimitFloor, at most the node limit when one is set). Because
+// the check runs in the middle of operations, temporary counts are what keeps
+// intermediate results alive: a step holds a temporary reference on every
+// result it has not yet handed to bdd_find, and its arguments are reachable
+// from the caller's references.
 //
 // Abandonment. Node-building public operations run in a protected frame
 // (bdd_run_protected) holding a setjmp context. The check leaves the running
@@ -76,7 +81,7 @@
 
 // ---- Records ----
 
-// Node record (taken from the 24-byte record class).
+// Node record (from the manager's own record manager of 24-byte records).
 struct bdd_ {
   std::uint16_t id;    // decision variable; 0 for a terminal
   std::uint8_t refs;   // external count; 255 = permanent
@@ -117,16 +122,21 @@ struct bdd_assoc_ {
   std::int32_t last_index;  // largest index with a non-null entry, -1 if none
 };
 
-// Operation cache entry (16-byte record class); the words' meaning depends on the tag.
+// Operation cache entry; the words' meaning depends on the tag.
 struct cache_entry {
   std::uint32_t w[4];
 };
 
-// One cache bucket: two slots, each 0 or (entry offset | tag). Slot 0 is the
-// most recent; slot 1 is used only while slot 0 is.
+// One cache bucket: two entries held in place, slot 0 the most recent. A
+// slot's tag byte is 0 while the slot is empty, else its tag + 1; slot 1 is
+// used only while slot 0 is. The tags come first so that a probe of slot 0
+// reads one stretch of memory.
 struct cache_bucket {
-  std::uint32_t slot[2];
+  std::uint8_t tag[2];
+  std::uint8_t unused[2];
+  cache_entry e[2];
 };
+static_assert(sizeof(cache_bucket) == 36, "cache bucket is 36 bytes");
 
 constexpr int kCacheTags = 8;
 constexpr int kCacheTagIte = 0;      // f, g, h, result
@@ -144,8 +154,8 @@ constexpr std::int32_t kOpComposeBase = 100000;
 
 // Hash of an entry's key words (before the modulo).
 typedef std::int32_t (*bdd_cache_hash_fn)(const cache_entry*);
-// Predicate of a cache flush, given the slot value (entry offset | tag).
-typedef int (*bdd_flush_pred)(bdd_manager, std::uint32_t slot, void* arg);
+// Predicate of a cache flush, given an entry and its tag.
+typedef int (*bdd_flush_pred)(bdd_manager, int tag, cache_entry* e, void* arg);
 // Terminal value canonicalisation.
 typedef int (*bdd_canonical_fn)(bdd_manager, std::int32_t a, std::int32_t b, void* arg);
 typedef void (*bdd_transform_fn)(bdd_manager, std::int32_t a, std::int32_t b, std::int32_t* ra,
@@ -162,7 +172,7 @@ constexpr std::uint8_t kPermanent = 255;
 constexpr std::uint8_t kMark = 0x80;
 constexpr std::uint8_t kTempsMax = 126;
 constexpr std::uint16_t kTerminalIndex = 0xFFFF;
-constexpr long kGcLimitFloor = 10000;
+constexpr long kGcLimitFloor = 131072;
 constexpr int kCheckInterval = 100;
 constexpr int kStartCapacity = 30;
 constexpr int kMaxCapacity = 65534;
@@ -234,6 +244,9 @@ struct bdd_manager_ {
   bdd_assoc_ temp_assoc;
 
   mem_rec_mgr rec[8];  // record classes of 8, 16, ..., 64 bytes
+  // Node records, a manager of their own so that a collection can sweep
+  // them pool by pool.
+  mem_rec_mgr nodes;
   std::int32_t temp_op_code;
 
   std::jmp_buf* abort_context;  // set while a protected operation runs
@@ -310,8 +323,37 @@ inline bool bdd_is_permanent(const bdd_* n) {
   return n->refs == kPermanent;
 }
 
+// A table grows four size steps when it holds more nodes than buckets
+// (chains of one node on average): sixteenfold while the primes double per
+// step, up to 8179 buckets, fourfold from there on, where they grow by about
+// 1.4 per step. Each growth walks every node of the table, so growing small
+// tables in large strides keeps that walk rare; their bucket arrays stay
+// small. A table shrinks one step after a collection that left it with
+// fewer than one node per 32 buckets.
+inline bool bdd_table_too_full(const var_table* vt) {
+  return vt->node_count > vt->bucket_count;
+}
+inline bool bdd_table_too_empty(const var_table* vt) {
+  return 32 * static_cast<std::int64_t>(vt->node_count) < vt->bucket_count &&
+         vt->size_index > kVarTableStartIndex;
+}
+inline int bdd_table_growth_steps(const var_table*) {
+  return 4;
+}
+
 inline std::uint32_t* bdd_table_heads(const var_table* vt) {
   return static_cast<std::uint32_t*>(mem_at(vt->buckets));
+}
+
+// Walks over every bucket of a table ask for the first node of the bucket
+// this far ahead, so that the misses on chain heads overlap.
+constexpr std::int32_t kWalkPrefetchDistance = 8;
+__attribute__((always_inline)) inline void bdd_prefetch_head(const std::uint32_t* heads,
+                                                             std::int32_t b, std::int32_t count) {
+  if (b + kWalkPrefetchDistance < count) {
+    std::uint32_t off = heads[b + kWalkPrefetchDistance];
+    if (off != 0) __builtin_prefetch(mem_region_base + off);
+  }
 }
 
 // Index of a node's variable; 0xFFFF for terminals.
@@ -392,7 +434,43 @@ void bdd_free_table(bdd_manager m, var_table* vt);
 // Finds or creates (id, t, e) in the table of id with t regular; no reference
 // transfer and no check.
 bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e);
-// Rehashes a table one size index up (+1) or down (-1).
+void bdd_check(bdd_manager m);
+// Links a new node (id, t, e) at the head of chain b of the table of id,
+// growing the table when it is too full; returns its offset.
+bdd bdd_new_node_in_table(bdd_manager m, int id, bdd t, bdd e, std::uint32_t b);
+// bdd_find_in_table and bdd_find for the step functions' own translation
+// units: the lookup inline, the creation of a node out of line.
+inline bdd bdd_find_in_table_inline(bdd_manager m, int id, bdd t, bdd e) {
+  const var_table* vt = m->unique_tables[id];
+  ++m->find_count;
+  const std::uint32_t* heads = bdd_table_heads(vt);
+  std::uint32_t b = bdd_table_bucket(vt, t, e);
+  for (std::uint32_t off = heads[b]; off != 0;) {
+    const bdd_* n = bdd_node_at(off);
+    if (n->then_ == t && n->else_ == e) return off;
+    off = n->next;
+  }
+  return bdd_new_node_in_table(m, id, t, e, b);
+}
+inline bdd bdd_find_inline(bdd_manager m, int id, bdd t, bdd e) {
+  if (t == e) {
+    bdd_temp_dec(e);
+    return t;
+  }
+  bdd r;
+  if (bdd_is_complemented(t)) {
+    r = bdd_find_in_table_inline(m, id, t ^ 1u, e ^ 1u) ^ 1u;
+  } else {
+    r = bdd_find_in_table_inline(m, id, t, e);
+  }
+  bdd_temp_inc(r);
+  bdd_temp_dec(t);
+  bdd_temp_dec(e);
+  if (--m->check_countdown == 0) bdd_check(m);
+  return r;
+}
+// Rehashes a table step size indexes up (positive) or down (negative),
+// stopping at the largest size index.
 void bdd_rehash_table(var_table* vt, int step);
 // Default terminal canonicalisation: a value and its negation share a node.
 int bdd_default_canonical(bdd_manager, std::int32_t a, std::int32_t b, void*);
@@ -479,9 +557,6 @@ long bdd_block_nodes(bdd_manager m, const var_block_* b);
 
 // ---- Inline cache access for the step functions ----
 
-inline cache_entry* bdd_cache_entry(std::uint32_t slot) {
-  return static_cast<cache_entry*>(mem_at(slot & ~7u));
-}
 inline cache_bucket* bdd_cache_bucket_of(bdd_manager m, std::int32_t h) {
   return &m->cache[bdd_mod(h, m->cache_bucket_count, m->cache_magic)];
 }
@@ -491,16 +566,24 @@ inline std::int32_t bdd_hash3(std::uint32_t w0, std::uint32_t w1, std::uint32_t 
 inline std::int32_t bdd_hash2(std::uint32_t w0, std::uint32_t w1) {
   return static_cast<std::int32_t>(w0 + 2u * w1);
 }
+// Tag byte of a used slot.
+inline std::uint8_t bdd_cache_tag_byte(int tag) {
+  return static_cast<std::uint8_t>(tag + 1);
+}
 
-// Hit bookkeeping: move-to-front of a slot-1 hit and the tag's return function.
+// Hit bookkeeping: move-to-front of a slot-1 hit and the tag's return
+// function. Returns the entry, now in slot 0.
 inline cache_entry* bdd_cache_hit(bdd_manager m, cache_bucket* b, int slot_no, int tag) {
-  std::uint32_t s = b->slot[slot_no];
   if (slot_no == 1) {
-    b->slot[1] = b->slot[0];
-    b->slot[0] = s;
+    const cache_entry hit = b->e[1];
+    const std::uint8_t other = b->tag[0];
+    b->e[1] = b->e[0];
+    b->tag[1] = other;
+    b->e[0] = hit;
+    b->tag[0] = bdd_cache_tag_byte(tag);
   }
   ++m->cache_hits;
-  cache_entry* e = bdd_cache_entry(s);
+  cache_entry* e = &b->e[0];
   if (tag <= kCacheTagTwo) {
     bdd_temp_inc(e->w[3]);
   } else if (tag >= kCacheFirstUserTag && m->cache_return[tag] != nullptr) {
@@ -514,11 +597,12 @@ inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::ui
                                std::uint32_t k2, std::uint32_t* r) {
   ++m->cache_lookups;
   cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
+  const std::uint8_t want = bdd_cache_tag_byte(tag);
   for (int i = 0; i < 2; ++i) {
-    std::uint32_t s = b->slot[i];
-    if (s == 0) return false;
-    if ((s & 7u) != static_cast<std::uint32_t>(tag)) continue;
-    const cache_entry* e = bdd_cache_entry(s);
+    const std::uint8_t t = b->tag[i];
+    if (t == 0) return false;
+    if (t != want) continue;
+    const cache_entry* e = &b->e[i];
     if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) {
       *r = bdd_cache_hit(m, b, i, tag)->w[3];
       return true;
@@ -527,9 +611,34 @@ inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::ui
   return false;
 }
 
-// Takes the entry record for a new insertion in bucket b, following the
-// two-slot replacement rule; the caller writes the words.
-cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag);
+// The slot for a new insertion in bucket b, following the two-slot
+// replacement rule, with its tag set; the caller writes the words. An entry
+// pushed out goes through its tag's purge function.
+inline cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag) {
+  const std::uint8_t t = bdd_cache_tag_byte(tag);
+  ++m->cache_insertions;
+  if (b->tag[0] == 0) {
+    ++m->cache_entries;
+    b->tag[0] = t;
+    return &b->e[0];
+  }
+  if (b->tag[1] == 0) {
+    ++m->cache_entries;
+    b->tag[1] = t;
+    return &b->e[1];
+  }
+  bdd_cache_purge_fn purge = m->cache_purge[b->tag[1] - 1];
+  if (purge != nullptr) purge(m, &b->e[1]);
+  ++m->cache_collisions;
+  if (m->protect_depth != 0) {
+    b->tag[1] = t;
+    return &b->e[1];
+  }
+  b->e[1] = b->e[0];
+  b->tag[1] = b->tag[0];
+  b->tag[0] = t;
+  return &b->e[0];
+}
 
 inline void bdd_cache_insert31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
                                std::uint32_t k2, std::uint32_t r) {

@@ -81,60 +81,74 @@ bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
     bdd_split(h, top, &h1, &h0);
     bdd r1 = bdd_ite_step(m, f1, g1, h1);
     bdd r0 = bdd_ite_step(m, f0, g0, h0);
-    r = bdd_find(m, top, r1, r0);
+    r = bdd_find_inline(m, top, r1, r0);
     bdd_cache_insert31(m, kCacheTagIte, f, g, h, r);
   }
   return r ^ neg;
 }
 
+// The conjunction and equivalence steps test the constants by their handles
+// and probe the cache before reading any node, so that a hit touches only
+// the cache and the result. Other terminals are found after a miss: no entry
+// is ever stored for them, so the probe cannot answer for one.
+
 bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
+  const bdd one = m->one;
   const bdd zero = m->zero;
-  if (bdd_is_terminal(f)) return f == zero ? zero : bdd_with_temp(g);
-  if (bdd_is_terminal(g)) return g == zero ? zero : bdd_with_temp(f);
+  if (f == zero || g == zero) return zero;
+  if (f == one) return bdd_with_temp(g);
+  if (g == one) return bdd_with_temp(f);
   if (bdd_same_node(f, g)) return f != g ? zero : bdd_with_temp(f);
-  if (f > g) std::swap(f, g);
+  bdd a = f;
+  bdd b = g;
+  if (a > b) std::swap(a, b);
   bdd r;
-  if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, zero, &r)) {
-    int top = bdd_top_id2(m, bdd_node(f), bdd_node(g));
-    bdd f1, f0, g1, g0;
-    bdd_split(f, top, &f1, &f0);
-    bdd_split(g, top, &g1, &g0);
-    bdd r1 = bdd_and_step(m, f1, g1);
-    bdd r0 = bdd_and_step(m, f0, g0);
-    r = bdd_find(m, top, r1, r0);
-    bdd_cache_insert31(m, kCacheTagIte, f, g, zero, r);
-  }
+  if (bdd_cache_lookup31(m, kCacheTagIte, a, b, zero, &r)) return r;
+  const bdd_* fn = bdd_node(f);
+  const bdd_* gn = bdd_node(g);
+  if (fn->id == 0) return bdd_with_temp(g);
+  if (gn->id == 0) return bdd_with_temp(f);
+  int top = bdd_top_id2(m, fn, gn);
+  bdd a1, a0, b1, b0;
+  bdd_split(a, top, &a1, &a0);
+  bdd_split(b, top, &b1, &b0);
+  bdd r1 = bdd_and_step(m, a1, b1);
+  bdd r0 = bdd_and_step(m, a0, b0);
+  r = bdd_find_inline(m, top, r1, r0);
+  bdd_cache_insert31(m, kCacheTagIte, a, b, zero, r);
   return r;
 }
 
 bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
   const bdd one = m->one;
-  if (bdd_is_terminal(f)) {
-    bdd_temp_inc(g);
-    return f == one ? g : g ^ 1u;
-  }
-  if (bdd_is_terminal(g)) {
-    bdd_temp_inc(f);
-    return g == one ? f : f ^ 1u;
-  }
-  if (bdd_same_node(f, g)) return f == g ? one : m->zero;
-  if (f > g) std::swap(f, g);
+  const bdd zero = m->zero;
+  if (f == one) return bdd_with_temp(g);
+  if (f == zero) return bdd_with_temp(g) ^ 1u;
+  if (g == one) return bdd_with_temp(f);
+  if (g == zero) return bdd_with_temp(f) ^ 1u;
+  if (bdd_same_node(f, g)) return f == g ? one : zero;
+  bdd a = f;
+  bdd b = g;
+  if (a > b) std::swap(a, b);
   bdd neg = 0;
-  if (bdd_is_complemented(g)) {
-    g ^= 1u;
+  if (bdd_is_complemented(b)) {
+    b ^= 1u;
     neg = 1;
   }
   bdd r;
-  if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, g ^ 1u, &r)) {
-    int top = bdd_top_id2(m, bdd_node(f), bdd_node(g));
-    bdd f1, f0, g1, g0;
-    bdd_split(f, top, &f1, &f0);
-    bdd_split(g, top, &g1, &g0);
-    bdd r1 = bdd_xnor_step(m, f1, g1);
-    bdd r0 = bdd_xnor_step(m, f0, g0);
-    r = bdd_find(m, top, r1, r0);
-    bdd_cache_insert31(m, kCacheTagIte, f, g, g ^ 1u, r);
-  }
+  if (bdd_cache_lookup31(m, kCacheTagIte, a, b, b ^ 1u, &r)) return r ^ neg;
+  const bdd_* fn = bdd_node(f);
+  const bdd_* gn = bdd_node(g);
+  if (fn->id == 0) return bdd_with_temp(g) ^ 1u;
+  if (gn->id == 0) return bdd_with_temp(f) ^ 1u;
+  int top = bdd_top_id2(m, fn, gn);
+  bdd a1, a0, b1, b0;
+  bdd_split(a, top, &a1, &a0);
+  bdd_split(b, top, &b1, &b0);
+  bdd r1 = bdd_xnor_step(m, a1, b1);
+  bdd r0 = bdd_xnor_step(m, a0, b0);
+  r = bdd_find_inline(m, top, r1, r0);
+  bdd_cache_insert31(m, kCacheTagIte, a, b, b ^ 1u, r);
   return r ^ neg;
 }
 

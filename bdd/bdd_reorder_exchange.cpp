@@ -53,9 +53,7 @@ void insert_node(bdd_manager m, int id, bdd_* n) {
   n->next = heads[b];
   heads[b] = mem_offset(n);
   ++vt->node_count;
-  if (static_cast<std::int64_t>(vt->node_count) > 4 * static_cast<std::int64_t>(vt->bucket_count)) {
-    bdd_rehash_table(vt, +1);
-  }
+  if (bdd_table_too_full(vt)) bdd_rehash_table(vt, bdd_table_growth_steps(vt));
 }
 
 // The node (id, t, e) with the then-edge made regular, given one parent count;
@@ -109,7 +107,7 @@ void bdd_free_node_record(bdd_manager m, bdd_* n) {
     m->terminal_free(m, static_cast<std::int32_t>(n->then_), static_cast<std::int32_t>(n->else_),
                      m->terminal_free_arg);
   }
-  mem_free_rec(bdd_rec_mgr(m, 24), n);
+  mem_free_rec(m->nodes, n);
 }
 
 void bdd_release_node(bdd_manager m, bdd_* n) {

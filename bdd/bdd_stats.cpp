@@ -7,8 +7,8 @@ void bdd_stats(bdd_manager m, std::FILE* out) {
   const long assocs = bdd_assoc_count(m);
   const long buckets = static_cast<long>(m->cache_bucket_count);
   const long capacity = m->var_capacity;
-  const long used = (buckets + 2 * m->cache_entries) * 8 + m->node_count * 20 + capacity * 12 +
-                    capacity * (1 + assocs) * 4;
+  const long cache_bytes = buckets * static_cast<long>(sizeof(cache_bucket));
+  const long used = cache_bytes + m->node_count * 20 + capacity * 12 + capacity * (1 + assocs) * 4;
   const long allocated = mem_allocation();
   if (allocated > 0) std::fprintf(out, "Memory manager bytes allocated: %ld\n", allocated);
   std::fprintf(out, "Approximate bytes used: %ld\n", used);

@@ -31,13 +31,15 @@ void bdd_free_table(bdd_manager m, var_table* vt) {
 
 void bdd_rehash_table(var_table* vt, int step) {
   int index = vt->size_index + step;
-  if (index < 0 || index > kVarTableMaxIndex) return;
+  if (index > kVarTableMaxIndex) index = kVarTableMaxIndex;
+  if (index < 0 || index == vt->size_index) return;
   std::uint32_t* old_heads = bdd_table_heads(vt);
   std::int32_t old_count = vt->bucket_count;
   vt->size_index = index;
   vt->bucket_count = bdd_primes[index];
   std::uint32_t* heads = new_heads(vt->bucket_count);
   for (std::int32_t i = 0; i < old_count; ++i) {
+    bdd_prefetch_head(old_heads, i, old_count);
     std::uint32_t off = old_heads[i];
     while (off != 0) {
       bdd_* n = bdd_node_at(off);
@@ -52,17 +54,10 @@ void bdd_rehash_table(var_table* vt, int step) {
   mem_free_block(old_heads);
 }
 
-bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
+bdd bdd_new_node_in_table(bdd_manager m, int id, bdd t, bdd e, std::uint32_t b) {
   var_table* vt = m->unique_tables[id];
-  ++m->find_count;
   std::uint32_t* heads = bdd_table_heads(vt);
-  std::uint32_t b = bdd_table_bucket(vt, t, e);
-  for (std::uint32_t off = heads[b]; off != 0;) {
-    bdd_* n = bdd_node_at(off);
-    if (n->then_ == t && n->else_ == e) return off;
-    off = n->next;
-  }
-  bdd_* n = static_cast<bdd_*>(mem_new_rec(bdd_rec_mgr(m, 24)));
+  bdd_* n = static_cast<bdd_*>(mem_new_rec(m->nodes));
   n->id = static_cast<std::uint16_t>(id);
   n->refs = 0;
   n->temps = 0;
@@ -74,28 +69,16 @@ bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
   heads[b] = off;
   ++vt->node_count;
   ++m->node_count;
-  if (static_cast<std::int64_t>(vt->node_count) > 4 * static_cast<std::int64_t>(vt->bucket_count)) {
-    bdd_rehash_table(vt, +1);
-  }
+  if (bdd_table_too_full(vt)) bdd_rehash_table(vt, bdd_table_growth_steps(vt));
   return off;
 }
 
+bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e) {
+  return bdd_find_in_table_inline(m, id, t, e);
+}
+
 bdd bdd_find(bdd_manager m, int id, bdd t, bdd e) {
-  if (t == e) {
-    bdd_temp_dec(e);
-    return t;
-  }
-  bdd r;
-  if (bdd_is_complemented(t)) {
-    r = bdd_find_in_table(m, id, t ^ 1u, e ^ 1u) ^ 1u;
-  } else {
-    r = bdd_find_in_table(m, id, t, e);
-  }
-  bdd_temp_inc(r);
-  bdd_temp_dec(t);
-  bdd_temp_dec(e);
-  if (--m->check_countdown == 0) bdd_check(m);
-  return r;
+  return bdd_find_inline(m, id, t, e);
 }
 
 int bdd_default_canonical(bdd_manager, std::int32_t a, std::int32_t b, void*) {

@@ -135,19 +135,147 @@ TEST_F(BddGc, CollectionPurgesCacheEntriesOfDeadNodes) {
   bdd_free(m, keep);
 }
 
+int user_purged = 0;
+void count_user_purge(bdd_manager, void*) {
+  ++user_purged;
+}
+// A user tag whose entries die with the node in word 1.
+int gc_word1(bdd_manager, void* entry) {
+  std::uint32_t h = static_cast<cache_entry*>(entry)->w[1];
+  return (bdd_node(h)->temps & kMark) == 0;
+}
+
+// Entries held in place: a collection removes exactly the entries whose gc
+// function says so, through both slots of a bucket, calling the purge
+// function of each, and a survivor of slot 1 moves up to slot 0.
+TEST_F(BddGc, CollectionPurgesUserEntriesInBothSlots) {
+  vars(4);
+  user_purged = 0;
+  const int tag = bdd_cache_functions(m, 2, gc_word1, count_user_purge, nullptr, nullptr);
+  ASSERT_GE(tag, kCacheFirstUserTag);
+  bdd live = bdd_and(m, x[0], x[1]);
+  bdd dead = bdd_or(m, x[2], x[3]);
+  bdd_free(m, dead);
+  bdd_flush_all(m);
+  // Keys (k, h) with k = 5 + j * buckets - 2 h land in one bucket: hash2 is k + 2 h.
+  const std::uint32_t n = m->cache_bucket_count;
+  const std::uint32_t k_live = 5u + 4u * n - 2u * live;
+  const std::uint32_t k_dead = 5u + 4u * n - 2u * dead;
+  bdd_insert_in_cache22(m, tag, k_dead, dead, 3, 4);
+  bdd_insert_in_cache22(m, tag, k_live, live, 1, 2);  // a free slot 1 takes the newcomer
+  cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash2(k_live, live));
+  ASSERT_EQ(b, bdd_cache_bucket_of(m, bdd_hash2(k_dead, dead)));
+  ASSERT_EQ(b->e[0].w[1], dead);
+  ASSERT_EQ(b->e[1].w[1], live);
+  bdd_gc(m);
+  EXPECT_EQ(user_purged, 1);
+  EXPECT_EQ(m->cache_entries, 1);
+  EXPECT_EQ(b->e[0].w[1], live);  // moved up
+  EXPECT_EQ(b->tag[1], 0);
+  std::uint32_t r1 = 0, r2 = 0;
+  EXPECT_TRUE(bdd_lookup_in_cache22(m, tag, k_live, live, &r1, &r2));
+  EXPECT_EQ(r1 + r2, 3u);
+  // A third entry in a full bucket pushes out the one in slot 1, purged too.
+  bdd_insert_in_cache22(m, tag, k_live + 2u * n, live, 5, 6);
+  bdd_insert_in_cache22(m, tag, k_live + 4u * n, live, 7, 8);
+  EXPECT_EQ(user_purged, 2);
+  EXPECT_EQ(bdd_debug_check(m), 0);
+  bdd_free_cache_tag(m, tag);
+  EXPECT_EQ(user_purged, 4);  // the two entries left
+  bdd_free(m, live);
+}
+
+// Collections over many variables, with structures wide (about 6000 nodes
+// under one root) and deep (a sum of 1100 products along one path, more
+// pending nodes than the mark's first stack holds): everything held
+// survives with its function, everything else goes, and the tables stay
+// consistent through growth and shrinking.
+TEST_F(BddGc, CollectionsOverManyVariablesKeepHeldFunctions) {
+  comparator_vars(11);   // 23 variables: a0..a10 above b0..b10, then z
+  bdd e = equality(11);  // about 6000 nodes under one root
+  bdd_gc(m);
+  const long with_equality = bdd_total_size(m);
+  constexpr int kExtra = 2200;
+  std::vector<bdd> extra;
+  for (int i = 0; i < kExtra; ++i)
+    extra.push_back(bdd_new_var_last(m));
+  auto sum_of_products = [&]() {
+    bdd sum = bdd_identity(m, bdd_zero(m));
+    for (int i = kExtra - 2; i >= 0; i -= 2) {
+      bdd p = bdd_and(m, extra[i], extra[i + 1]);
+      bdd next = bdd_or(m, sum, p);
+      bdd_free(m, p);
+      bdd_free(m, sum);
+      sum = next;
+    }
+    return sum;
+  };
+  bdd deep = sum_of_products();
+  struct Held {
+    bdd f;
+    int i;
+    int v;
+  };
+  std::vector<Held> held;
+  auto make = [&](int i, int v) {
+    bdd t = bdd_xor(m, extra[i], extra[i + 1]);
+    bdd u = bdd_and(m, t, x[v]);
+    bdd_free(m, t);
+    return u;
+  };
+  for (int round = 0; round < 4; ++round) {
+    for (int i = 0; i + 1 < 300; i += 2) {
+      const int v = static_cast<int>(rng() % 22);
+      bdd u = make(i, v);
+      if (i % 6 == 2 * (round % 3)) {
+        held.push_back({u, i, v});
+      } else {
+        bdd_free(m, u);
+      }
+    }
+    bdd_gc(m);
+    ASSERT_EQ(bdd_debug_check(m), 0) << "round " << round;
+  }
+  // Built again, every held function is found: the same handles.
+  for (const Held& h : held) {
+    bdd u = make(h.i, h.v);
+    EXPECT_EQ(u, h.f);
+    bdd_free(m, u);
+  }
+  bdd again = equality(11);
+  EXPECT_EQ(again, e);
+  bdd_free(m, again);
+  again = sum_of_products();
+  EXPECT_EQ(again, deep);
+  bdd_free(m, again);
+  bdd_free(m, deep);
+  std::vector<bdd> keep;
+  for (const Held& h : held)
+    keep.push_back(h.f);
+  free_all(keep);
+  for (bdd v : extra)
+    bdd_free(m, v);
+  bdd_gc(m);
+  EXPECT_EQ(bdd_total_size(m), with_equality + kExtra);  // the new literals are permanent
+  bdd_free(m, e);
+  bdd_gc(m);
+  EXPECT_EQ(bdd_total_size(m), 1 + 23 + kExtra);
+  EXPECT_EQ(bdd_debug_check(m), 0);
+}
+
 TEST_F(BddGc, CollectionWaitsForTheLimitThenDoublesIt) {
   vars(20);
   std::vector<bdd> keep;
-  pad_live(&keep, 7000);
+  pad_live(&keep, kGcLimitFloor * 7 / 10);
   const long live = bdd_total_size(m);
   long before = 0;
   EXPECT_EQ(m->gc_count, 0);
   while (m->gc_count == 0) {
-    EXPECT_LE(bdd_total_size(m), 10000 + kCheckInterval);  // a check comes every 100 lookups
+    EXPECT_LE(bdd_total_size(m), kGcLimitFloor + kCheckInterval);  // a check every 100 lookups
     before = bdd_total_size(m);
     make_garbage();
   }
-  EXPECT_GT(before, 10000 - 21);  // the collecting check saw more than 10000 nodes
+  EXPECT_GT(before, kGcLimitFloor - 21);  // the collecting check saw more than the floor
   EXPECT_GE(m->gc_limit, 2 * live);
   EXPECT_LE(m->gc_limit, 2 * (live + 21));  // plus the running operation's own nodes
   const long limit = m->gc_limit;
@@ -272,7 +400,7 @@ TEST_F(BddGc, ReorderingRestartsTheOperation) {
   std::vector<bdd> keep;
   bdd_gc(m);
   pad_live(&keep, 7000);
-  m->gc_limit = 10000;  // as in a fresh engine, whatever the building left
+  m->gc_limit = 10000;  // within reach of the operation's growth, whatever the building left
   reorder_calls = 0;
   bdd_dynamic_reordering(m, count_reorder);
   const long gcs = m->gc_count;

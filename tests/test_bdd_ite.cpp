@@ -19,7 +19,7 @@ class BddIte : public BddTest {
       bits |= static_cast<std::uint32_t>(eval(f, a)) << a;
     return bits;
   }
-  // Slot values of the bucket of a three-key entry.
+  // The bucket of a three-key entry.
   cache_bucket& bucket_of(std::uint32_t k0, std::uint32_t k1, std::uint32_t k2) {
     return *bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
   }
@@ -207,6 +207,32 @@ TEST_F(BddIte, ConstantArgumentsWarn) {
   }
 }
 
+// The conjunction and equivalence steps probe the cache before they look at
+// any node: a terminal other than the constants must still be recognised,
+// before and after results for the same operands are cached.
+TEST_F(BddIte, OtherTerminalsInConjunctionAndEquivalenceSteps) {
+  vars(2);
+  bdd f = bdd_and(m, x[0], x[1]);
+  bdd t = bdd_find_terminal(m, 7, 9);
+  bdd u = bdd_find_terminal(m, -3, 4);
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(bdd_and_step(m, t, f), f);  // any other terminal acts as true
+    EXPECT_EQ(bdd_and_step(m, f, t), f);
+    EXPECT_EQ(bdd_and_step(m, t, u), u);  // the first operand is tested first
+    EXPECT_EQ(bdd_and_step(m, u, t), t);
+    EXPECT_EQ(bdd_and_step(m, t, m->zero), m->zero);
+    EXPECT_EQ(bdd_xnor_step(m, t, f), f ^ 1u);  // and as false in an equivalence
+    EXPECT_EQ(bdd_xnor_step(m, f, t), f ^ 1u);
+    EXPECT_EQ(bdd_xnor_step(m, t, u), u ^ 1u);
+    bdd g = bdd_and(m, f, x[1]);  // f itself, now also cached under (f, x1)
+    bdd_free(m, g);
+  }
+  bdd_node(f)->temps = 0;
+  bdd_node(t)->temps = 0;
+  bdd_node(u)->temps = 0;
+  bdd_free(m, f);
+}
+
 TEST_F(BddIte, CacheRatioIsClamped) {
   EXPECT_EQ(bdd_cache_ratio(m, 0), 4);
   EXPECT_EQ(m->cache_ratio, 1);
@@ -224,22 +250,22 @@ TEST_F(BddIte, TwoSlotBucketsReplaceAndMoveToFront) {
   bdd_insert_in_cache31(m, tag, 5, 0, 0, 50);
   bdd_insert_in_cache31(m, tag, 5 + n, 0, 0, 51);  // same bucket
   cache_bucket& b = bucket_of(5, 0, 0);
-  EXPECT_EQ(bdd_cache_entry(b.slot[0])->w[3], 50u);  // a free slot 1 takes the newcomer
-  EXPECT_EQ(bdd_cache_entry(b.slot[1])->w[3], 51u);
+  EXPECT_EQ(b.e[0].w[3], 50u);  // a free slot 1 takes the newcomer
+  EXPECT_EQ(b.e[1].w[3], 51u);
   EXPECT_EQ(m->cache_entries, 2);
 
   bdd_insert_in_cache31(m, tag, 5 + 2 * n, 0, 0, 52);
   EXPECT_EQ(m->cache_entries, 2);
   EXPECT_EQ(m->cache_collisions, 1);
   EXPECT_EQ(m->cache_insertions, 3);
-  EXPECT_EQ(bdd_cache_entry(b.slot[0])->w[3], 52u);
-  EXPECT_EQ(bdd_cache_entry(b.slot[1])->w[3], 50u);
+  EXPECT_EQ(b.e[0].w[3], 52u);
+  EXPECT_EQ(b.e[1].w[3], 50u);
   EXPECT_FALSE(bdd_lookup_in_cache31(m, tag, 5 + n, 0, 0, &r));
 
   // A hit in slot 1 moves the entry to the front.
   EXPECT_TRUE(bdd_lookup_in_cache31(m, tag, 5, 0, 0, &r));
   EXPECT_EQ(r, 50u);
-  EXPECT_EQ(bdd_cache_entry(b.slot[0])->w[3], 50u);
+  EXPECT_EQ(b.e[0].w[3], 50u);
   EXPECT_EQ(m->cache_hits, 1);
   EXPECT_EQ(m->cache_lookups, 2);
 
@@ -247,8 +273,8 @@ TEST_F(BddIte, TwoSlotBucketsReplaceAndMoveToFront) {
   ++m->protect_depth;
   bdd_insert_in_cache31(m, tag, 5 + 3 * n, 0, 0, 53);
   --m->protect_depth;
-  EXPECT_EQ(bdd_cache_entry(b.slot[0])->w[3], 50u);
-  EXPECT_EQ(bdd_cache_entry(b.slot[1])->w[3], 53u);
+  EXPECT_EQ(b.e[0].w[3], 50u);
+  EXPECT_EQ(b.e[1].w[3], 53u);
   // Same keys under another tag do not match.
   EXPECT_FALSE(bdd_lookup_in_cache31(m, kCacheTagTwo, 5, 0, 0, &r));
 }

@@ -14,7 +14,7 @@ using BddNodes = BddTest;
 TEST_F(BddNodes, FreshEngineStartValues) {
   EXPECT_EQ(bdd_vars(m), 0);
   EXPECT_EQ(bdd_total_size(m), 1);
-  EXPECT_EQ(m->gc_limit, 10000);
+  EXPECT_EQ(m->gc_limit, kGcLimitFloor);
   EXPECT_EQ(m->var_capacity, 30);
   EXPECT_EQ(m->node_limit, 0);
   EXPECT_EQ(m->cache_bucket_count, 8179u);
@@ -86,27 +86,35 @@ TEST_F(BddNodes, FindKeepsThenEdgesRegular) {
   bdd_free(m, ite);
 }
 
-TEST_F(BddNodes, TableGrowsPastFourNodesPerBucket) {
+TEST_F(BddNodes, TableGrowsPastOneNodePerBucket) {
   vars(30);
   int id = bdd_node(x[0])->id;
   var_table* vt = m->unique_tables[id];
   EXPECT_EQ(vt->node_count, 1);  // the literal itself
   std::vector<bdd> made;
-  for (int i = 1; i <= 27; ++i)
+  for (int i = 1; i <= 6; ++i)
     made.push_back(bdd_find(m, id, x[i], m->zero));
-  EXPECT_EQ(vt->node_count, 28);
+  EXPECT_EQ(vt->node_count, 7);
   EXPECT_EQ(vt->bucket_count, 7);
-  made.push_back(bdd_find(m, id, x[28], m->zero));
+  made.push_back(bdd_find(m, id, x[7], m->zero));
+  EXPECT_EQ(vt->node_count, 8);
+  EXPECT_EQ(vt->bucket_count, 113);  // four prime steps: sixteen times the buckets
+  EXPECT_EQ(vt->size_index, 7);
+  for (int i = 8; i <= 28; ++i)
+    made.push_back(bdd_find(m, id, x[i], m->zero));
   EXPECT_EQ(vt->node_count, 29);
-  EXPECT_EQ(vt->bucket_count, 13);
-  EXPECT_EQ(vt->size_index, 4);
+  EXPECT_EQ(vt->bucket_count, 113);
   for (bdd f : made)
     bdd_node(f)->temps = 0;
   EXPECT_EQ(bdd_debug_check(m), 0);  // every node in the chain of its new bucket
-  // Collected again, the table shrinks back by one step.
-  bdd_gc(m);
-  EXPECT_EQ(vt->node_count, 1);
-  EXPECT_EQ(vt->bucket_count, 7);
+  // Collected again, the table shrinks by one step per collection while it
+  // holds fewer than one node per 32 buckets.
+  const std::int32_t sizes[] = {59, 23, 23};
+  for (std::int32_t size : sizes) {
+    bdd_gc(m);
+    EXPECT_EQ(vt->node_count, 1);
+    EXPECT_EQ(vt->bucket_count, size);
+  }
 }
 
 TEST_F(BddNodes, BucketArithmeticMatchesSignedRemainder) {

@@ -640,7 +640,7 @@ Cases big_trees(unsigned seed, std::size_t count) {
 }
 
 TEST_F(BddProperty, CollectionsInsideOperationsDoNotChangeResults) {
-  const Cases cases = big_trees(31337, 120);
+  const Cases cases = big_trees(31337, 300);  // past the first gc limit several times
   const std::vector<Expr>& trees = cases.trees;
   const std::vector<Shape>& expected = cases.shapes;
   Engine& e = new_engine(14);

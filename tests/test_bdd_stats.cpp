@@ -28,13 +28,13 @@ class BddStats : public BddTest {
 };
 
 TEST_F(BddStats, FreshEngine) {
-  // (8179 buckets + 0 entries) x 8 + 1 node x 20 + 30 x 12 + 30 x 1 x 4
+  // 8179 buckets x 36 + 1 node x 20 + 30 x 12 + 30 x 1 x 4
   EXPECT_EQ(report(), allocated_line() +
-                          "Approximate bytes used: 65932\n"
+                          "Approximate bytes used: 294944\n"
                           "Number of nodes: 1\n"
                           "Node limit: ---\n"
                           "Overflow: no\n"
-                          "Approximate bytes per node: 65932.00\n"
+                          "Approximate bytes per node: 294944.00\n"
                           "Cache entries: 0\n"
                           "Cache size: 16358\n"
                           "Cache load factor: 0.00\n"
@@ -65,7 +65,7 @@ TEST_F(BddStats, AfterWork) {
 
   const long entries = m->cache_entries;
   const long nodes = bdd_total_size(m);
-  const long used = (8179 + 2 * entries) * 8 + nodes * 20 + 30 * 12 + 30 * 2 * 4;
+  const long used = 8179 * 36 + nodes * 20 + 30 * 12 + 30 * 2 * 4;  // 36-byte cache buckets
   char expected[2048];
   std::snprintf(expected, sizeof expected,
                 "Approximate bytes used: %ld\n"

@@ -40,6 +40,23 @@ void* mem_new_rec(mem_rec_mgr mgr);
 // stderr and not linked again.
 void mem_free_rec(mem_rec_mgr mgr, void* rec);
 
+// Walk over every record of a manager, free ones included: pools from
+// mem_rec_first_pool, then mem_rec_next_pool until 0; each pool holds
+// mem_rec_per_pool records of mem_rec_size bytes from mem_rec_pool_records.
+// Records freed during a walk stay where they are.
+std::uint32_t mem_rec_first_pool(mem_rec_mgr mgr);
+std::uint32_t mem_rec_next_pool(std::uint32_t pool);
+char* mem_rec_pool_records(std::uint32_t pool);
+int mem_rec_per_pool(mem_rec_mgr mgr);
+int mem_rec_size(mem_rec_mgr mgr);
+// Word 1 of a free record; odd, so never equal to an even word of data.
+constexpr std::uint32_t kRecFreeMarker = 0x34F21AB3u;
+// Whether word 1 of a record holds the free marker: always for a free
+// record, and for a record in use only when its data says so.
+inline bool mem_rec_marked_free(const void* rec) {
+  return static_cast<const std::uint32_t*>(rec)[1] == kRecFreeMarker;
+}
+
 // Bytes obtained from the system so far.
 long mem_allocation();
 void mem_copy(void* dst, const void* src, std::size_t count);

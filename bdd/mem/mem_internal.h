@@ -37,7 +37,6 @@ struct mem_segment {
 };
 static_assert(sizeof(mem_segment) == 8, "segment record is two words");
 
-constexpr std::uint32_t kRecFreeMarker = 0x34F21AB3u;
 constexpr std::uint32_t kRecInUseMarker = 0x432FA13Bu;
 // A pool block's caller's area: a link word pair, then the records.
 constexpr std::size_t kPoolArea = 4096 - kMemHeaderSize;

@@ -83,3 +83,23 @@ void mem_free_rec(mem_rec_mgr mgr, void* rec) {
   w[1] = kRecFreeMarker;
   mgr->free_list = mem_offset(rec);
 }
+
+std::uint32_t mem_rec_first_pool(mem_rec_mgr mgr) {
+  return mgr->pools;
+}
+
+std::uint32_t mem_rec_next_pool(std::uint32_t pool) {
+  return words(mem_at(pool))[0];
+}
+
+char* mem_rec_pool_records(std::uint32_t pool) {
+  return static_cast<char*>(mem_at(pool)) + kPoolRecordsOffset;
+}
+
+int mem_rec_per_pool(mem_rec_mgr mgr) {
+  return static_cast<int>(mgr->per_pool);
+}
+
+int mem_rec_size(mem_rec_mgr mgr) {
+  return static_cast<int>(mgr->rec_size);
+}
