@@ -5,11 +5,12 @@
 #include <functional>
 #include <string_view>
 
-std::uint64_t name_index::hash_of(const std::string& name) {
-  return std::hash<std::string_view>{}(name);
+std::uint32_t name_index::hash_of(const std::string& name) {
+  const std::uint64_t h = std::hash<std::string_view>{}(name);
+  return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
-std::size_t name_index::locate(const std::string& name, std::uint64_t hash) const {
+std::size_t name_index::locate(const std::string& name, std::uint32_t hash) const {
   const std::size_t mask = slots_.size() - 1;
   std::size_t i = hash & mask;
   while (slots_[i].id >= 0) {
@@ -28,10 +29,10 @@ long name_index::find(const std::string& name) const {
 void name_index::insert(long id) {
   if (2 * (count_ + 1) > slots_.size()) grow();
   const std::string& name = (*names_)[static_cast<std::size_t>(id)];
-  const std::uint64_t hash = hash_of(name);
+  const std::uint32_t hash = hash_of(name);
   const std::size_t i = locate(name, hash);
   if (slots_[i].id < 0) ++count_;
-  slots_[i] = {hash, id};
+  slots_[i] = {hash, static_cast<std::int32_t>(id)};
 }
 
 void name_index::erase(const std::string& name) {

@@ -22,13 +22,15 @@ class name_index {
   std::size_t size() const { return count_; }
 
  private:
+  // Eight bytes: ids stay far below 2^31, and 32 bits of hash are enough to
+  // compare names only when they are likely equal.
   struct slot {
-    std::uint64_t hash;
-    long id;  // -1: empty
+    std::uint32_t hash;
+    std::int32_t id;  // -1: empty
   };
-  static std::uint64_t hash_of(const std::string& name);
+  static std::uint32_t hash_of(const std::string& name);
   // Index of the slot holding `name`, or of the empty slot ending its run.
-  std::size_t locate(const std::string& name, std::uint64_t hash) const;
+  std::size_t locate(const std::string& name, std::uint32_t hash) const;
   void grow();
 
   const std::vector<std::string>* names_;

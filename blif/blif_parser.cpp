@@ -90,6 +90,7 @@ void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {
       result.names = std::move(rhs[1].names);
       break;
     case 7:  // ident_list: ident
+      result.names.reserve(4);
       result.names.push_back(std::move(rhs[0].text));
       break;
     case 8:  // ident_list: ident_list ident
