@@ -35,6 +35,23 @@ struct MarkStack {
   std::size_t capacity = 0;
 };
 
+// Calls fn(n) for every inner node of the node pools, in address order. A
+// node that fn frees is not visited again.
+template <typename Fn>
+void for_each_pool_node(bdd_manager m, Fn fn) {
+  const int per_pool = mem_rec_per_pool(m->nodes);
+  const int size = mem_rec_size(m->nodes);
+  for (std::uint32_t pool = mem_rec_first_pool(m->nodes); pool != 0;
+       pool = mem_rec_next_pool(pool)) {
+    char* rec = mem_rec_pool_records(pool);
+    for (int i = 0; i < per_pool; ++i, rec += size) {
+      if (mem_rec_marked_free(rec)) continue;  // a free record or a terminal
+      bdd_* n = reinterpret_cast<bdd_*>(rec);
+      if (n->id != 0) fn(n);
+    }
+  }
+}
+
 void push(MarkStack* s, const bdd_* n) {
   if (s->size == s->capacity) {
     s->capacity = s->capacity == 0 ? 1024 : 2 * s->capacity;
@@ -97,30 +114,21 @@ void sweep_inner_nodes(bdd_manager m) {
     mem_zero(bdd_table_heads(vt), static_cast<std::size_t>(vt->bucket_count) * 4);
     vt->node_count = 0;
   }
-  const int per_pool = mem_rec_per_pool(m->nodes);
-  const int size = mem_rec_size(m->nodes);
   long freed = 0;
-  for (std::uint32_t pool = mem_rec_first_pool(m->nodes); pool != 0;
-       pool = mem_rec_next_pool(pool)) {
-    char* rec = mem_rec_pool_records(pool);
-    for (int i = 0; i < per_pool; ++i, rec += size) {
-      if (mem_rec_marked_free(rec)) continue;  // a free record or a terminal
-      bdd_* n = reinterpret_cast<bdd_*>(rec);
-      if (n->id == 0) continue;
-      if ((n->temps & kMark) == 0) {
-        mem_free_rec(m->nodes, n);
-        ++freed;
-        continue;
-      }
-      n->temps &= static_cast<std::uint8_t>(~kMark);
-      var_table* vt = m->unique_tables[n->id];
-      std::uint32_t* heads = bdd_table_heads(vt);
-      std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
-      n->next = heads[b];
-      heads[b] = mem_offset(n);
-      ++vt->node_count;
+  for_each_pool_node(m, [m, &freed](bdd_* n) {
+    if ((n->temps & kMark) == 0) {
+      mem_free_rec(m->nodes, n);
+      ++freed;
+      return;
     }
-  }
+    n->temps &= static_cast<std::uint8_t>(~kMark);
+    var_table* vt = m->unique_tables[n->id];
+    std::uint32_t* heads = bdd_table_heads(vt);
+    std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
+    n->next = heads[b];
+    heads[b] = mem_offset(n);
+    ++vt->node_count;
+  });
   m->node_count -= freed;
   m->collected_count += freed;
   for (int id = 1; id <= m->var_count; ++id) {
@@ -133,18 +141,10 @@ void sweep_inner_nodes(bdd_manager m) {
 
 void bdd_mark(bdd_manager m) {
   MarkStack stack;
-  const int per_pool = mem_rec_per_pool(m->nodes);
-  const int size = mem_rec_size(m->nodes);
-  for (std::uint32_t pool = mem_rec_first_pool(m->nodes); pool != 0;
-       pool = mem_rec_next_pool(pool)) {
-    char* rec = mem_rec_pool_records(pool);
-    for (int i = 0; i < per_pool; ++i, rec += size) {
-      if (mem_rec_marked_free(rec)) continue;  // a free record or a terminal
-      bdd_* n = reinterpret_cast<bdd_*>(rec);
-      if (n->id == 0 || (n->refs == 0 && n->temps == 0) || (n->temps & kMark) != 0) continue;
-      mark_from(&stack, n);
-    }
-  }
+  for_each_pool_node(m, [&stack](bdd_* n) {
+    if ((n->refs == 0 && n->temps == 0) || (n->temps & kMark) != 0) return;
+    mark_from(&stack, n);
+  });
   for_each_node(m->unique_tables[0], [](bdd_* n) {
     if (n->refs != 0 || n->temps != 0) n->temps |= kMark;
   });
