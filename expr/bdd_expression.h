@@ -15,6 +15,7 @@
 
 #include "bdd/bdd.h"
 #include "bddpp/bddpp_manager.h"
+#include "support/object_pool.h"
 #include "support/set.h"
 
 class Bddexpressionwood;
@@ -147,6 +148,8 @@ class Bddexpressionwood {
   long nb_var_bdd = 0;
   long nb_max_var_bdd = 1;
   std::vector<Bddexpression*> exp_table;
+  // The copies the table points to.
+  tessaro::object_pool<Bddexpression> stored;
   std::vector<tessaro::set<long>> amont_dep_table;
   long nb_level = 0;
 };

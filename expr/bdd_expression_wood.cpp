@@ -19,10 +19,7 @@ Bddexpressionwood::Bddexpressionwood(bddpp_manager* m) : man(m) {
   amont_dep_table.resize(static_cast<size_t>(nb_var_bdd));
 }
 
-Bddexpressionwood::~Bddexpressionwood() {
-  for (Bddexpression* e : exp_table)
-    delete e;
-}
+Bddexpressionwood::~Bddexpressionwood() = default;
 
 void Bddexpressionwood::grow_capacity(long n, const char* message) {
   while (nb_max_var_bdd < n) {
@@ -86,7 +83,7 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
               << std::endl;
     return;
   }
-  Bddexpression* copy = new Bddexpression(*e);
+  Bddexpression* copy = stored.make(*e);
   exp_table[k] = copy;
   ++ens_exp_count;
   ens_exp_order_valid = false;
