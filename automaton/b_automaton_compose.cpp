@@ -9,6 +9,7 @@
 // one manager variable, and its functions must read the latch's value.
 #include <cstdlib>
 #include <iostream>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -89,7 +90,9 @@ class name_list {
 // Gives every name of the result one signal; refuses names that would
 // denote two.
 void check_distinct(const b_autom_storage& s) {
-  std::unordered_set<std::string> seen;
+  std::unordered_set<std::string_view> seen;
+  seen.reserve(s.state_var_names.size() + s.input_names.size() + s.output_names.size() +
+               s.local_names.size());
   for (const auto* list : {&s.state_var_names, &s.input_names, &s.output_names, &s.local_names}) {
     for (const std::string& name : *list) {
       if (!seen.insert(name).second)

@@ -1,5 +1,6 @@
 // Assembly of one automaton from the lists of a parsed model: locals,
 // declaration, transitions, initial state, definitions.
+#include <string_view>
 #include <unordered_set>
 
 #include "blif/blif_parser.h"
@@ -16,7 +17,10 @@ void class_blif_parser::build_automaton() {
 
 void class_blif_parser::compute_locals() {
   locals.clear();
-  std::unordered_set<std::string> known;
+  // Views of the names of the model's lists, which stay in place meanwhile.
+  std::unordered_set<std::string_view> known;
+  known.reserve(inputs.size() + outputs.size() + state_vars.size() + equations.size() +
+                latch_inputs.size());
   for (const auto* list : {&inputs, &outputs, &state_vars})
     known.insert(list->begin(), list->end());
   for (const class_equation_blif& table : equations) {
