@@ -14,12 +14,13 @@ b_autom_dec::b_autom_dec(std::list<std::string>& state_vars, std::list<std::stri
   bddpp_manager* man = storage->manager.get();
   storage->trans_wood = std::make_unique<Bddexpressionwood>(man);
   storage->def_wood = std::make_unique<Bddexpressionwood>(man);
-  for (const auto* list : {&state_vars, &inputs, &outputs, &locals}) {
-    for (const std::string& name : *list) {
-      storage->trans_wood->New_var_last(name);
-      storage->def_wood->New_var_last(name);
-    }
-  }
+  // Every name gets its variable (a name listed twice keeps its first one),
+  // then both tables are brought up to the variables at once.
+  for (const auto* list : {&state_vars, &inputs, &outputs, &locals})
+    for (const std::string& name : *list)
+      man->New_var_last(name);
+  storage->trans_wood->update_bdd_vars();
+  storage->def_wood->update_bdd_vars();
 }
 
 void b_autom_dec::add_ident(const std::string& name) {

@@ -307,12 +307,11 @@ b_automaton::b_automaton(int n, b_automaton** parts, std::string* instance_names
   Bddexpressionwood* trans = names->trans_wood.get();
   Bddexpressionwood* defs = names->def_wood.get();
   for (const auto* list :
-       {&names->state_var_names, &names->input_names, &names->output_names, &names->local_names}) {
-    for (const std::string& name : *list) {
-      trans->New_var_last(name);
-      defs->New_var_last(name);
-    }
-  }
+       {&names->state_var_names, &names->input_names, &names->output_names, &names->local_names})
+    for (const std::string& name : *list)
+      man->New_var_last(name);
+  trans->update_bdd_vars();
+  defs->update_bdd_vars();
 
   names->output_names = interface_outputs;
 
