@@ -7,7 +7,8 @@
 // Checks an engine instance between operations: table and node counts, chain
 // placement, uniqueness, regular then-edges, children present and below their
 // parents, no temporary count, mark or parent count left, the variable maps,
-// the associations' last indexes, the cache slots and the block tree. Writes each fault on stderr; returns the number found.
+// the associations' last indexes, the cache slots and the block tree. Writes each fault on stderr;
+// returns the number found.
 int bdd_debug_check(bdd_manager m);
 
 // Value of f under an assignment given per variable id (value_of_id[id] != 0 is true).

@@ -53,7 +53,8 @@ std::string input_also_output(const std::string& text) {
     for (std::string l; std::getline(in, l);) {
       if (l.compare(0, keyword.size(), keyword) != 0) continue;
       std::istringstream words(l.substr(keyword.size()));
-      for (std::string w; words >> w;) names.insert(w);
+      for (std::string w; words >> w;)
+        names.insert(w);
     }
     return names;
   };
