@@ -112,6 +112,8 @@ bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
   bdd a1, a0, b1, b0;
   bdd_split(a, top, &a1, &a0);
   bdd_split(b, top, &b1, &b0);
+  // The else-pair's bucket is read after the then-recursion returns.
+  bdd_cache_prefetch31(m, a0 < b0 ? a0 : b0, a0 < b0 ? b0 : a0, zero);
   bdd r1 = bdd_and_step(m, a1, b1);
   bdd r0 = bdd_and_step(m, a0, b0);
   r = bdd_find_inline(m, top, r1, r0);
@@ -145,6 +147,8 @@ bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
   bdd a1, a0, b1, b0;
   bdd_split(a, top, &a1, &a0);
   bdd_split(b, top, &b1, &b0);
+  const bdd hi0 = (a0 < b0 ? b0 : a0) & ~1u;
+  bdd_cache_prefetch31(m, a0 < b0 ? a0 : b0, hi0, hi0 ^ 1u);
   bdd r1 = bdd_xnor_step(m, a1, b1);
   bdd r0 = bdd_xnor_step(m, a0, b0);
   r = bdd_find_inline(m, top, r1, r0);
