@@ -2,7 +2,9 @@
 # Runs bench_vs_buddy (our engine and BuDDy on the same workloads) and prints
 # one line per workload: our time, BuDDy's, and their ratio (ours / BuDDy,
 # below 1 when we are faster), from the median of the repetitions; then the
-# engines' agreement table printed by the benchmark itself.
+# engines' agreement table printed by the benchmark itself. Repetitions of
+# both engines are interleaved in random order, so that a machine whose
+# speed drifts during the run slows both alike.
 # Usage: bench/compare_buddy.sh [path/to/bench_vs_buddy] [repetitions] [benchmark options...]
 # The binary comes from a Release build with BuDDy (libbdd-dev) installed:
 #   cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
@@ -21,7 +23,8 @@ console=$(mktemp)
 trap 'rm -f "$json" "$console"' EXIT
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 status=0
-"$bin" --benchmark_repetitions="$reps" --benchmark_out="$json" --benchmark_out_format=json \
+"$bin" --benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true \
+  --benchmark_out="$json" --benchmark_out_format=json \
   "$@" >"$console" || status=$?
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 awk -v reps="$reps" '
@@ -44,8 +47,13 @@ awk -v reps="$reps" '
   }
   END {
     printf "%-10s %14s %14s %8s   (cpu time, median of %d)\n", "workload", "ours", "buddy", "ratio", reps
-    for (i = 1; i <= n; ++i) {
-      w = order[i]
+    # The benchmark order, whatever order the interleaved runs came in.
+    m = split("queens8 queens9 mult12 C432 C499 C880 C1355 C1908 C3540 C5315", fixed, " ")
+    k = 0
+    for (i = 1; i <= m; ++i) if (fixed[i] in seen) { sorted[++k] = fixed[i]; listed[fixed[i]] = 1 }
+    for (i = 1; i <= n; ++i) if (!(order[i] in listed)) sorted[++k] = order[i]
+    for (i = 1; i <= k; ++i) {
+      w = sorted[i]
       a = t[w, "ours"]; b = t[w, "buddy"]
       r = (a != "" && b != "" && b > 0) ? sprintf("%8.2f", a / b) : sprintf("%8s", "-")
       printf "%-10s %11.2f %-2s %11.2f %-2s %s\n", w, a, u[w], b, u[w], r
