@@ -163,7 +163,7 @@ typedef void (*bdd_transform_fn)(bdd_manager, std::int32_t a, std::int32_t b, st
 
 constexpr int kPrimeCount = 49;
 constexpr int kVarTableStartIndex = 3;  // 7 buckets
-constexpr int kCacheStartIndex = 13;    // 8179 buckets
+constexpr int kCacheStartIndex = 15;    // 16369 buckets
 // Largest size indexes whose arrays fit one block of the memory manager.
 constexpr int kVarTableMaxIndex = 45;
 constexpr int kCacheMaxIndex = 44;

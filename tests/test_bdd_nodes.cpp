@@ -17,7 +17,7 @@ TEST_F(BddNodes, FreshEngineStartValues) {
   EXPECT_EQ(m->gc_limit, kGcLimitFloor);
   EXPECT_EQ(m->var_capacity, 30);
   EXPECT_EQ(m->node_limit, 0);
-  EXPECT_EQ(m->cache_bucket_count, 8179u);
+  EXPECT_EQ(m->cache_bucket_count, 16369u);
   EXPECT_EQ(m->cache_ratio, 4);
   EXPECT_EQ(m->check_countdown, 1);
   EXPECT_EQ(m->root_block->first_index, -1);

@@ -28,15 +28,15 @@ class BddStats : public BddTest {
 };
 
 TEST_F(BddStats, FreshEngine) {
-  // 8179 buckets x 36 + 1 node x 20 + 30 x 12 + 30 x 1 x 4
+  // 16369 buckets x 36 + 1 node x 20 + 30 x 12 + 30 x 1 x 4
   EXPECT_EQ(report(), allocated_line() +
-                          "Approximate bytes used: 294944\n"
+                          "Approximate bytes used: 589784\n"
                           "Number of nodes: 1\n"
                           "Node limit: ---\n"
                           "Overflow: no\n"
-                          "Approximate bytes per node: 294944.00\n"
+                          "Approximate bytes per node: 589784.00\n"
                           "Cache entries: 0\n"
-                          "Cache size: 16358\n"
+                          "Cache size: 32738\n"
                           "Cache load factor: 0.00\n"
                           "Cache look ups: 0\n"
                           "Cache hits: 0\n"
@@ -65,7 +65,7 @@ TEST_F(BddStats, AfterWork) {
 
   const long entries = m->cache_entries;
   const long nodes = bdd_total_size(m);
-  const long used = 8179 * 36 + nodes * 20 + 30 * 12 + 30 * 2 * 4;  // 36-byte cache buckets
+  const long used = 16369 * 36 + nodes * 20 + 30 * 12 + 30 * 2 * 4;  // 36-byte cache buckets
   char expected[2048];
   std::snprintf(expected, sizeof expected,
                 "Approximate bytes used: %ld\n"
@@ -74,7 +74,7 @@ TEST_F(BddStats, AfterWork) {
                 "Overflow: yes\n"
                 "Approximate bytes per node: %-.2f\n"
                 "Cache entries: %ld\n"
-                "Cache size: 16358\n"
+                "Cache size: 32738\n"
                 "Cache load factor: %-.2f\n"
                 "Cache look ups: %ld\n"
                 "Cache hits: 1\n"
@@ -87,7 +87,7 @@ TEST_F(BddStats, AfterWork) {
                 "Number of nodes garbage collected: %ld\n"
                 "Number of find operations: %ld\n",
                 used, nodes, static_cast<double>(used) / nodes, entries,
-                static_cast<double>(entries) / 16358, m->cache_lookups,
+                static_cast<double>(entries) / 32738, m->cache_lookups,
                 1.0 / static_cast<double>(m->cache_lookups), m->cache_insertions,
                 m->collected_count, m->find_count);
   EXPECT_EQ(report(), allocated_line() + expected);
