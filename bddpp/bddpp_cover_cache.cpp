@@ -38,9 +38,10 @@ std::uint64_t bddpp_manager::small_truth_table(bdd g, const std::vector<long>& s
 
 const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int method,
                                                                   std::vector<long>& support) {
-  if (tessaro::reference_paths() || bdd_if_index(internal_man, f) < 0) return nullptr;
   Support_indexes(f, support);
-  if (support.size() > static_cast<std::size_t>(kSmallCoverVars)) return nullptr;
+  if (tessaro::reference_paths() || support.empty() ||
+      support.size() > static_cast<std::size_t>(kSmallCoverVars))
+    return nullptr;
   const int m = method == 1 || method == 2 ? method : 0;
   auto& table = small_covers[m][support.size()];
   const std::uint64_t key = small_truth_table(f, support);

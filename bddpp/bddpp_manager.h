@@ -196,9 +196,9 @@ class bddpp_manager {
   // Bdd_sop of f through the cover cache; -1 when f is a constant or has
   // more than kSmallCoverVars variables (bddpp_cover_cache.cpp).
   int small_cover(bdd f, bdd* out, int method);
-  // The cover of f by `method` as rows over `support` (f's support, filled
-  // in), computed once per truth table; null when f is a constant or has
-  // more than kSmallCoverVars variables.
+  // The cover of f by `method` as rows over `support`, computed once per
+  // truth table; null when f is a constant or has more than kSmallCoverVars
+  // variables. `support` is f's support in every case.
   const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support);
   // Truth table of g over `support` (ascending indexes, at most six): bit m
   // is g's value where the variable at support[p] takes bit p of m.

@@ -159,7 +159,6 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
   const std::string& output = Name_var_by_bdd(var);
   std::vector<long>& columns = column_scratch;
   const std::vector<std::uint16_t>* rows = small_cover_rows(f, method, columns);
-  if (rows == nullptr) Support_indexes(f, columns);
   std::optional<product_list> products;
   if (rows == nullptr) products.emplace(this, f, method);
   const int count = rows != nullptr ? static_cast<int>(rows->size()) : products->size();
