@@ -112,8 +112,11 @@ bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
   bdd a1, a0, b1, b0;
   bdd_split(a, top, &a1, &a0);
   bdd_split(b, top, &b1, &b0);
-  // The else-pair's bucket is read after the then-recursion returns.
+  // The else-pair's bucket and nodes are read after the then-recursion
+  // returns.
   bdd_cache_prefetch31(m, a0 < b0 ? a0 : b0, a0 < b0 ? b0 : a0, zero);
+  __builtin_prefetch(bdd_node(a0));
+  __builtin_prefetch(bdd_node(b0));
   bdd r1 = bdd_and_step(m, a1, b1);
   bdd r0 = bdd_and_step(m, a0, b0);
   r = bdd_find_inline(m, top, r1, r0);
