@@ -77,6 +77,7 @@ int bdd_run_protected(bdd_manager m, bdd_step_fn step, void* args, bdd* result) 
   const int outer_allowed = m->reordering_allowed;
   const long outer_start = m->start_node_count;
   const int depth = m->protect_depth;
+  bdd_shadow* const outer_shadow = m->shadow;
   m->reordering_allowed = 1;
   int code;
   for (;;) {
@@ -86,6 +87,7 @@ int bdd_run_protected(bdd_manager m, bdd_step_fn step, void* args, bdd* result) 
     m->abort_context = nullptr;
     if (code == 0) break;
     m->protect_depth = depth;
+    m->shadow = outer_shadow;
     bdd_cleanup(m, code);
     if (code != kAbandonReordered) break;
   }

@@ -145,6 +145,15 @@ void bdd_mark(bdd_manager m) {
     if ((n->refs == 0 && n->temps == 0) || (n->temps & kMark) != 0) return;
     mark_from(&stack, n);
   });
+  for (const bdd_shadow* s = m->shadow; s != nullptr; s = s->up) {
+    bdd_* n = bdd_node(s->value);
+    if ((n->temps & kMark) != 0) continue;
+    if (n->id == 0) {
+      n->temps |= kMark;
+    } else {
+      mark_from(&stack, n);
+    }
+  }
   for_each_node(m->unique_tables[0], [](bdd_* n) {
     if (n->refs != 0 || n->temps != 0) n->temps |= kMark;
   });

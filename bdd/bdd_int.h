@@ -249,6 +249,9 @@ struct bdd_manager_ {
   mem_rec_mgr nodes;
   std::int32_t temp_op_code;
 
+  // Results of the running connective recursions waiting for their sibling
+  // (see bdd_shadow); null when none is.
+  struct bdd_shadow* shadow;
   std::jmp_buf* abort_context;  // set while a protected operation runs
   bdd_closure_fn abort_fn;
   void* abort_arg;
@@ -469,6 +472,42 @@ inline bdd bdd_find_inline(bdd_manager m, int id, bdd t, bdd e) {
   if (--m->check_countdown == 0) bdd_check(m);
   return r;
 }
+// A result held by a connective recursion (bdd_and_rec, bdd_xnor_rec,
+// bdd_ite_rec) while it computes the sibling result: a record on the C stack
+// linked from the manager. The collector marks from these records as from
+// temporary counts, and a reordering gives them a temporary count while it
+// runs, so the recursions need not write any count into the nodes they
+// visit. A protected frame unlinks the records of an abandoned attempt.
+struct bdd_shadow {
+  bdd value;
+  bdd_shadow* up;
+};
+inline void bdd_shadow_push(bdd_manager m, bdd_shadow* s, bdd value) {
+  s->value = value;
+  s->up = m->shadow;
+  m->shadow = s;
+}
+inline void bdd_shadow_pop(bdd_manager m, const bdd_shadow* s) {
+  m->shadow = s->up;
+}
+// bdd_find for the connective recursions: no temporary counts are taken or
+// given; the result is held by a shadow record while the check runs.
+inline bdd bdd_find_raw(bdd_manager m, int id, bdd t, bdd e) {
+  if (t == e) return t;
+  bdd r;
+  if (bdd_is_complemented(t)) {
+    r = bdd_find_in_table_inline(m, id, t ^ 1u, e ^ 1u) ^ 1u;
+  } else {
+    r = bdd_find_in_table_inline(m, id, t, e);
+  }
+  if (--m->check_countdown == 0) {
+    bdd_shadow s;
+    bdd_shadow_push(m, &s, r);
+    bdd_check(m);
+    bdd_shadow_pop(m, &s);
+  }
+  return r;
+}
 // Rehashes a table step size indexes up (positive) or down (negative),
 // stopping at the largest size index.
 void bdd_rehash_table(var_table* vt, int step);
@@ -500,6 +539,12 @@ void bdd_grow_cache_if_needed(bdd_manager m);
 bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h);
 bdd bdd_and_step(bdd_manager m, bdd f, bdd g);
 bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g);
+// The recursions behind the three steps: the result carries no temporary
+// count, so the caller holds it (a temporary count or a shadow record)
+// before anything can collect.
+bdd bdd_ite_rec(bdd_manager m, bdd f, bdd g, bdd h);
+bdd bdd_and_rec(bdd_manager m, bdd f, bdd g);
+bdd bdd_xnor_rec(bdd_manager m, bdd f, bdd g);
 
 // ---- References, check and collection (bdd_gc.cpp, bdd_check.cpp) ----
 
@@ -611,6 +656,34 @@ inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::ui
     const cache_entry* e = &b->e[i];
     if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) {
       *r = bdd_cache_hit(m, b, i, tag)->w[3];
+      return true;
+    }
+  }
+  return false;
+}
+
+// bdd_cache_lookup31 for the connective recursions: a hit takes no
+// temporary count on the result.
+inline bool bdd_cache_lookup31_raw(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
+                                   std::uint32_t k2, std::uint32_t* r) {
+  ++m->cache_lookups;
+  cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
+  const std::uint8_t want = bdd_cache_tag_byte(tag);
+  for (int i = 0; i < 2; ++i) {
+    const std::uint8_t t = b->tag[i];
+    if (t == 0) return false;
+    if (t != want) continue;
+    cache_entry* e = &b->e[i];
+    if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) {
+      if (i == 1) {
+        const cache_entry hit = *e;
+        b->e[1] = b->e[0];
+        b->tag[1] = b->tag[0];
+        b->e[0] = hit;
+        b->tag[0] = want;
+      }
+      ++m->cache_hits;
+      *r = b->e[0].w[3];
       return true;
     }
   }

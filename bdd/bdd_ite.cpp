@@ -28,30 +28,34 @@ inline bdd negate(bdd f) {
 
 }  // namespace
 
-bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
+// The three recursions take no temporary counts: a result waiting for its
+// sibling is held by a shadow record, and a cache hit or a node lookup leaves
+// the node's counts alone. The steps add the one temporary count their
+// callers expect.
+
+bdd bdd_ite_rec(bdd_manager m, bdd f, bdd g, bdd h) {
   const bdd one = m->one;
   const bdd zero = m->zero;
-  if (bdd_is_terminal(f)) return bdd_with_temp(f == one ? g : h);
+  if (bdd_is_terminal(f)) return f == one ? g : h;
   if (bdd_same_node(g, f)) g = g == f ? one : zero;
   if (bdd_same_node(h, f)) h = h == f ? zero : one;
   const bool g_terminal = bdd_is_terminal(g);
   const bool h_terminal = bdd_is_terminal(h);
   if (g_terminal) {
     if (!h_terminal) {
-      if (g == zero) return bdd_and_step(m, f ^ 1u, h);
-      return bdd_and_step(m, f ^ 1u, h ^ 1u) ^ 1u;
+      if (g == zero) return bdd_and_rec(m, f ^ 1u, h);
+      return bdd_and_rec(m, f ^ 1u, h ^ 1u) ^ 1u;
     }
-    if (g == h) return bdd_with_temp(g);
-    bdd_temp_inc(f);
+    if (g == h) return g;
     return g == one ? f : f ^ 1u;
   }
   if (bdd_same_node(h, g)) {
-    if (h != g) return bdd_xnor_step(m, f, g);
-    return bdd_with_temp(g);
+    if (h != g) return bdd_xnor_rec(m, f, g);
+    return g;
   }
   if (h_terminal) {
-    if (h == zero) return bdd_and_step(m, f, g);
-    return bdd_and_step(m, f, g ^ 1u) ^ 1u;
+    if (h == zero) return bdd_and_rec(m, f, g);
+    return bdd_and_rec(m, f, g ^ 1u) ^ 1u;
   }
   if (bdd_is_complemented(f)) {
     f ^= 1u;
@@ -64,7 +68,7 @@ bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
     neg = 1;
   }
   bdd r;
-  if (!bdd_cache_lookup31(m, kCacheTagIte, f, g, h, &r)) {
+  if (!bdd_cache_lookup31_raw(m, kCacheTagIte, f, g, h, &r)) {
     const bdd_* fn = bdd_node(f);
     const bdd_* gn = bdd_node(g);
     const bdd_* hn = bdd_node(h);
@@ -79,35 +83,37 @@ bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
     bdd_split(f, top, &f1, &f0);
     bdd_split(g, top, &g1, &g0);
     bdd_split(h, top, &h1, &h0);
-    bdd r1 = bdd_ite_step(m, f1, g1, h1);
-    bdd r0 = bdd_ite_step(m, f0, g0, h0);
-    r = bdd_find_inline(m, top, r1, r0);
+    bdd_shadow held;
+    bdd_shadow_push(m, &held, bdd_ite_rec(m, f1, g1, h1));
+    bdd r0 = bdd_ite_rec(m, f0, g0, h0);
+    bdd_shadow_pop(m, &held);
+    r = bdd_find_raw(m, top, held.value, r0);
     bdd_cache_insert31(m, kCacheTagIte, f, g, h, r);
   }
   return r ^ neg;
 }
 
-// The conjunction and equivalence steps test the constants by their handles
-// and probe the cache before reading any node, so that a hit touches only
-// the cache and the result. Other terminals are found after a miss: no entry
-// is ever stored for them, so the probe cannot answer for one.
+// The conjunction and equivalence recursions test the constants by their
+// handles and probe the cache before reading any node, so that a hit touches
+// only the cache. Other terminals are found after a miss: no entry is ever
+// stored for them, so the probe cannot answer for one.
 
-bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
+bdd bdd_and_rec(bdd_manager m, bdd f, bdd g) {
   const bdd one = m->one;
   const bdd zero = m->zero;
   if (f == zero || g == zero) return zero;
-  if (f == one) return bdd_with_temp(g);
-  if (g == one) return bdd_with_temp(f);
-  if (bdd_same_node(f, g)) return f != g ? zero : bdd_with_temp(f);
+  if (f == one) return g;
+  if (g == one) return f;
+  if (bdd_same_node(f, g)) return f != g ? zero : f;
   bdd a = f;
   bdd b = g;
   if (a > b) std::swap(a, b);
   bdd r;
-  if (bdd_cache_lookup31(m, kCacheTagIte, a, b, zero, &r)) return r;
+  if (bdd_cache_lookup31_raw(m, kCacheTagIte, a, b, zero, &r)) return r;
   const bdd_* fn = bdd_node(f);
   const bdd_* gn = bdd_node(g);
-  if (fn->id == 0) return bdd_with_temp(g);
-  if (gn->id == 0) return bdd_with_temp(f);
+  if (fn->id == 0) return g;
+  if (gn->id == 0) return f;
   int top = bdd_top_id2(m, fn, gn);
   bdd a1, a0, b1, b0;
   bdd_split(a, top, &a1, &a0);
@@ -117,20 +123,22 @@ bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
   bdd_cache_prefetch31(m, a0 < b0 ? a0 : b0, a0 < b0 ? b0 : a0, zero);
   __builtin_prefetch(bdd_node(a0));
   __builtin_prefetch(bdd_node(b0));
-  bdd r1 = bdd_and_step(m, a1, b1);
-  bdd r0 = bdd_and_step(m, a0, b0);
-  r = bdd_find_inline(m, top, r1, r0);
+  bdd_shadow held;
+  bdd_shadow_push(m, &held, bdd_and_rec(m, a1, b1));
+  bdd r0 = bdd_and_rec(m, a0, b0);
+  bdd_shadow_pop(m, &held);
+  r = bdd_find_raw(m, top, held.value, r0);
   bdd_cache_insert31(m, kCacheTagIte, a, b, zero, r);
   return r;
 }
 
-bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
+bdd bdd_xnor_rec(bdd_manager m, bdd f, bdd g) {
   const bdd one = m->one;
   const bdd zero = m->zero;
-  if (f == one) return bdd_with_temp(g);
-  if (f == zero) return bdd_with_temp(g) ^ 1u;
-  if (g == one) return bdd_with_temp(f);
-  if (g == zero) return bdd_with_temp(f) ^ 1u;
+  if (f == one) return g;
+  if (f == zero) return g ^ 1u;
+  if (g == one) return f;
+  if (g == zero) return f ^ 1u;
   if (bdd_same_node(f, g)) return f == g ? one : zero;
   bdd a = f;
   bdd b = g;
@@ -141,22 +149,36 @@ bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
     neg = 1;
   }
   bdd r;
-  if (bdd_cache_lookup31(m, kCacheTagIte, a, b, b ^ 1u, &r)) return r ^ neg;
+  if (bdd_cache_lookup31_raw(m, kCacheTagIte, a, b, b ^ 1u, &r)) return r ^ neg;
   const bdd_* fn = bdd_node(f);
   const bdd_* gn = bdd_node(g);
-  if (fn->id == 0) return bdd_with_temp(g) ^ 1u;
-  if (gn->id == 0) return bdd_with_temp(f) ^ 1u;
+  if (fn->id == 0) return g ^ 1u;
+  if (gn->id == 0) return f ^ 1u;
   int top = bdd_top_id2(m, fn, gn);
   bdd a1, a0, b1, b0;
   bdd_split(a, top, &a1, &a0);
   bdd_split(b, top, &b1, &b0);
   const bdd hi0 = (a0 < b0 ? b0 : a0) & ~1u;
   bdd_cache_prefetch31(m, a0 < b0 ? a0 : b0, hi0, hi0 ^ 1u);
-  bdd r1 = bdd_xnor_step(m, a1, b1);
-  bdd r0 = bdd_xnor_step(m, a0, b0);
-  r = bdd_find_inline(m, top, r1, r0);
+  bdd_shadow held;
+  bdd_shadow_push(m, &held, bdd_xnor_rec(m, a1, b1));
+  bdd r0 = bdd_xnor_rec(m, a0, b0);
+  bdd_shadow_pop(m, &held);
+  r = bdd_find_raw(m, top, held.value, r0);
   bdd_cache_insert31(m, kCacheTagIte, a, b, b ^ 1u, r);
   return r ^ neg;
+}
+
+bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
+  return bdd_with_temp(bdd_ite_rec(m, f, g, h));
+}
+
+bdd bdd_and_step(bdd_manager m, bdd f, bdd g) {
+  return bdd_with_temp(bdd_and_rec(m, f, g));
+}
+
+bdd bdd_xnor_step(bdd_manager m, bdd f, bdd g) {
+  return bdd_with_temp(bdd_xnor_rec(m, f, g));
 }
 
 bdd bdd_ite(bdd_manager m, bdd f, bdd g, bdd h) {

@@ -68,7 +68,13 @@ void bdd_reorder_in_frame(bdd_manager m, bdd_reorder_fn method) {
 }
 
 void bdd_run_reorder(bdd_manager m) {
+  // Results held by shadow records keep their nodes through the reordering
+  // with a temporary count, which the reordering never touches.
+  for (bdd_shadow* s = m->shadow; s != nullptr; s = s->up)
+    bdd_temp_inc(s->value);
   bdd_reorder_in_frame(m, m->reorder_fn);
+  for (bdd_shadow* s = m->shadow; s != nullptr; s = s->up)
+    bdd_temp_dec(s->value);
 }
 
 void bdd_reorder(bdd_manager m) {
