@@ -96,9 +96,17 @@ bdd bdd_ite_rec(bdd_manager m, bdd f, bdd g, bdd h) {
 // The conjunction and equivalence recursions test the constants by their
 // handles and probe the cache before reading any node, so that a hit touches
 // only the cache. Other terminals are found after a miss: no entry is ever
-// stored for them, so the probe cannot answer for one.
+// stored for them, so the probe cannot answer for one. Each recursion is cut
+// in two: the tests and the probe, inlined at every call, and the expansion
+// of a miss, a function of its own; so the many calls answered by a constant
+// or by the cache cost no call frame.
 
-bdd bdd_and_rec(bdd_manager m, bdd f, bdd g) {
+namespace {
+
+bdd and_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b);
+bdd xnor_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b, bdd neg);
+
+__attribute__((always_inline)) inline bdd and_quick(bdd_manager m, bdd f, bdd g) {
   const bdd one = m->one;
   const bdd zero = m->zero;
   if (f == zero || g == zero) return zero;
@@ -110,6 +118,12 @@ bdd bdd_and_rec(bdd_manager m, bdd f, bdd g) {
   if (a > b) std::swap(a, b);
   bdd r;
   if (bdd_cache_lookup31_raw(m, kCacheTagIte, a, b, zero, &r)) return r;
+  return and_expand(m, f, g, a, b);
+}
+
+// The miss of AND(f, g) with a <= b its operands in key order.
+__attribute__((noinline)) bdd and_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b) {
+  const bdd zero = m->zero;
   const bdd_* fn = bdd_node(f);
   const bdd_* gn = bdd_node(g);
   if (fn->id == 0) return g;
@@ -124,15 +138,15 @@ bdd bdd_and_rec(bdd_manager m, bdd f, bdd g) {
   __builtin_prefetch(bdd_node(a0));
   __builtin_prefetch(bdd_node(b0));
   bdd_shadow held;
-  bdd_shadow_push(m, &held, bdd_and_rec(m, a1, b1));
-  bdd r0 = bdd_and_rec(m, a0, b0);
+  bdd_shadow_push(m, &held, and_quick(m, a1, b1));
+  bdd r0 = and_quick(m, a0, b0);
   bdd_shadow_pop(m, &held);
-  r = bdd_find_raw(m, top, held.value, r0);
+  bdd r = bdd_find_raw(m, top, held.value, r0);
   bdd_cache_insert31(m, kCacheTagIte, a, b, zero, r);
   return r;
 }
 
-bdd bdd_xnor_rec(bdd_manager m, bdd f, bdd g) {
+__attribute__((always_inline)) inline bdd xnor_quick(bdd_manager m, bdd f, bdd g) {
   const bdd one = m->one;
   const bdd zero = m->zero;
   if (f == one) return g;
@@ -150,6 +164,12 @@ bdd bdd_xnor_rec(bdd_manager m, bdd f, bdd g) {
   }
   bdd r;
   if (bdd_cache_lookup31_raw(m, kCacheTagIte, a, b, b ^ 1u, &r)) return r ^ neg;
+  return xnor_expand(m, f, g, a, b, neg);
+}
+
+// The miss of XNOR(f, g) with a <= b its operands in key order, b regular,
+// and neg the complement taken off b.
+__attribute__((noinline)) bdd xnor_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b, bdd neg) {
   const bdd_* fn = bdd_node(f);
   const bdd_* gn = bdd_node(g);
   if (fn->id == 0) return g ^ 1u;
@@ -161,12 +181,22 @@ bdd bdd_xnor_rec(bdd_manager m, bdd f, bdd g) {
   const bdd hi0 = (a0 < b0 ? b0 : a0) & ~1u;
   bdd_cache_prefetch31(m, a0 < b0 ? a0 : b0, hi0, hi0 ^ 1u);
   bdd_shadow held;
-  bdd_shadow_push(m, &held, bdd_xnor_rec(m, a1, b1));
-  bdd r0 = bdd_xnor_rec(m, a0, b0);
+  bdd_shadow_push(m, &held, xnor_quick(m, a1, b1));
+  bdd r0 = xnor_quick(m, a0, b0);
   bdd_shadow_pop(m, &held);
-  r = bdd_find_raw(m, top, held.value, r0);
+  bdd r = bdd_find_raw(m, top, held.value, r0);
   bdd_cache_insert31(m, kCacheTagIte, a, b, b ^ 1u, r);
   return r ^ neg;
+}
+
+}  // namespace
+
+bdd bdd_and_rec(bdd_manager m, bdd f, bdd g) {
+  return and_quick(m, f, g);
+}
+
+bdd bdd_xnor_rec(bdd_manager m, bdd f, bdd g) {
+  return xnor_quick(m, f, g);
 }
 
 bdd bdd_ite_step(bdd_manager m, bdd f, bdd g, bdd h) {
