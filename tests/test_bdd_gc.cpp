@@ -425,6 +425,47 @@ TEST_F(BddGc, ReorderingRestartsTheOperation) {
   free_all({e, r, want});
 }
 
+// A result of the connective recursions carries no count: while it waits for
+// its sibling only its shadow record keeps it, through collections and
+// through a reordering that moves its variables.
+TEST_F(BddGc, ShadowRecordsHoldResultsThroughCollectionAndReordering) {
+  comparator_vars(6);
+  bdd e = equality(6);
+  bdd_gc(m);
+  const long before = m->node_count;
+  bdd r = bdd_and_rec(m, e, z() ^ 1u);
+  ASSERT_EQ(bdd_node(r)->refs, 0);
+  ASSERT_EQ(bdd_node(r)->temps, 0);
+  auto check_r = [&](const char* when) {
+    for (int a = 0; a < 300; ++a) {
+      std::uint64_t v = rng();
+      ASSERT_EQ(eval(r, v), eval(e, v) & (eval(z(), v) ^ 1)) << when;
+    }
+  };
+  bdd_shadow held;
+  bdd_shadow_push(m, &held, r);
+  bdd_gc(m);
+  EXPECT_GT(m->node_count, before) << "the held result was collected";
+  check_r("after a collection");
+
+  auto order = [&] { return std::vector<int>(m->id_of_index, m->id_of_index + m->var_count); };
+  const std::vector<int> order_before = order();
+  m->reorder_fn = bdd_reorder_sift;
+  bdd_run_reorder(m);
+  m->reorder_fn = nullptr;
+  EXPECT_NE(order(), order_before) << "sifting left the order alone";
+  check_r("after a reordering");
+  bdd_gc(m);
+  const long held_nodes = m->node_count;
+  bdd_shadow_pop(m, &held);
+  EXPECT_EQ(m->shadow, nullptr);
+  EXPECT_EQ(nonzero_temps(), 0);
+  EXPECT_EQ(bdd_debug_check(m), 0);
+  bdd_gc(m);
+  EXPECT_LT(m->node_count, held_nodes) << "nothing but the record held the result";
+  bdd_free(m, e);
+}
+
 TEST_F(BddGc, ClearRefsRebuildsTheExternalCounts) {
   vars(3);
   bdd f = bdd_and(m, x[0], x[1]);
