@@ -22,13 +22,20 @@
 //     temporary reference of each child and returns one on the result. Public
 //     operations turn the result's temporary reference into an external one
 //     (bdd_make_external). Between public operations every temps byte is 0.
+//   - The connective recursions (bdd_ite_rec, bdd_and_rec, bdd_xnor_rec)
+//     take and give no count at all: a result waiting for its sibling sits
+//     in a shadow record (bdd_shadow) on the C stack, linked from the
+//     manager, and counts as a temporary reference for the collector and
+//     for reordering. Their steps add the result's temporary reference.
 //
 // Garbage collection (bdd_gc; the check runs it from bdd_find):
 //   1. Mark. Walk the node pools in address order: from each inner node
 //      with a non-zero refs or temps byte and no mark yet, set the mark (bit
 //      7 of temps) on it and on every node reachable from it that has none,
 //      depth first with a stack of marked nodes whose children are still to
-//      be seen. Then terminals with a count get the mark.
+//      be seen. Then the same from the node of every shadow record (a
+//      terminal there just gets the mark), and terminals with a count get
+//      the mark.
 //   2. Purge. Cache entries naming an unmarked node are removed (the per-tag
 //      gc functions test the marks), since cached handles hold no reference.
 //   3. Sweep. The terminal table first, chain by chain: unmarked terminals
@@ -44,15 +51,18 @@
 // The check (every 100 node lookups) collects when the node count exceeds the
 // gc limit, then sets the limit to twice the live count, never lowering it
 // (at least kGcLimitFloor, at most the node limit when one is set). Because
-// the check runs in the middle of operations, temporary counts are what keeps
-// intermediate results alive: a step holds a temporary reference on every
-// result it has not yet handed to bdd_find, and its arguments are reachable
-// from the caller's references.
+// the check runs in the middle of operations, temporary counts and shadow
+// records are what keeps intermediate results alive: a step holds a temporary
+// reference (a connective recursion a shadow record) on every result it has
+// not yet handed to bdd_find, and its arguments are reachable from the
+// caller's references; bdd_find_raw holds its result in a shadow record while
+// it runs the check.
 //
 // Abandonment. Node-building public operations run in a protected frame
 // (bdd_run_protected) holding a setjmp context. The check leaves the running
 // step recursion with longjmp: code 1 abort, 2 overflow, 3 reordered. The
-// frame then runs bdd_cleanup (every temps byte to 0, collection, new gc
+// frame then unlinks the shadow records of the abandoned attempt and runs
+// bdd_cleanup (every temps byte to 0, collection, new gc
 // limit, closure), and returns null (1, 2) or restarts the step (3). Step
 // functions therefore hold nothing that needs a destructor. A check run
 // outside any frame (a direct bdd_find_terminal, say) collects and sets the
@@ -70,7 +80,9 @@
 // so every handle keeps its function. A node whose last count goes during an
 // exchange is freed at once, with its children in turn. At the end the parent
 // counts are taken back bottom-up. refs and temps are never touched, so the
-// temporary references of an interrupted operation survive until its restart.
+// temporary references of an interrupted operation survive until its restart;
+// bdd_run_reorder gives the node of each shadow record a temporary count for
+// the time of the reordering.
 #pragma once
 
 #include <csetjmp>
