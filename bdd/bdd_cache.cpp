@@ -219,7 +219,9 @@ int bdd_lookup_in_cache22(bdd_manager m, int tag, std::uint32_t k1, std::uint32_
     if (b->tag[i] != bdd_cache_tag_byte(tag)) continue;
     const cache_entry* e = &b->e[i];
     if (e->w[0] == k1 && e->w[1] == k2) {
-      e = bdd_cache_hit(m, b, i, tag);
+      cache_entry* hit = bdd_cache_hit(m, b, i, tag);
+      bdd_cache_return(m, tag, hit);
+      e = hit;
       *r1 = e->w[2];
       *r2 = e->w[3];
       return 1;
@@ -237,7 +239,9 @@ int bdd_lookup_in_cache13(bdd_manager m, int tag, std::uint32_t k1, std::uint32_
     if (b->tag[i] != bdd_cache_tag_byte(tag)) continue;
     const cache_entry* e = &b->e[i];
     if (e->w[0] == k1) {
-      e = bdd_cache_hit(m, b, i, tag);
+      cache_entry* hit = bdd_cache_hit(m, b, i, tag);
+      bdd_cache_return(m, tag, hit);
+      e = hit;
       *r1 = e->w[1];
       *r2 = e->w[2];
       *r3 = e->w[3];

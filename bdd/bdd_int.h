@@ -634,8 +634,8 @@ inline std::uint8_t bdd_cache_tag_byte(int tag) {
   return static_cast<std::uint8_t>(tag + 1);
 }
 
-// Hit bookkeeping: move-to-front of a slot-1 hit and the tag's return
-// function. Returns the entry, now in slot 0.
+// Hit bookkeeping: move-to-front of a slot-1 hit and the hit count.
+// Returns the entry, now in slot 0.
 inline cache_entry* bdd_cache_hit(bdd_manager m, cache_bucket* b, int slot_no, int tag) {
   if (slot_no == 1) {
     const cache_entry hit = b->e[1];
@@ -646,60 +646,54 @@ inline cache_entry* bdd_cache_hit(bdd_manager m, cache_bucket* b, int slot_no, i
     b->tag[0] = bdd_cache_tag_byte(tag);
   }
   ++m->cache_hits;
-  cache_entry* e = &b->e[0];
+  return &b->e[0];
+}
+
+// The tag's return rule on a hit entry: a temporary count on the result of
+// tags 0 and 1, the return function of a claimed tag.
+inline void bdd_cache_return(bdd_manager m, int tag, cache_entry* e) {
   if (tag <= kCacheTagTwo) {
     bdd_temp_inc(e->w[3]);
   } else if (tag >= kCacheFirstUserTag && m->cache_return[tag] != nullptr) {
     m->cache_return[tag](m, e);
   }
-  return e;
 }
 
-// Looks up three key words; on a hit stores word 3 in *r and returns true.
-inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
-                               std::uint32_t k2, std::uint32_t* r) {
+// The entry of three key words, moved to slot 0 of its bucket, or null.
+inline cache_entry* bdd_cache_find31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
+                                     std::uint32_t k2) {
   ++m->cache_lookups;
   cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
   const std::uint8_t want = bdd_cache_tag_byte(tag);
   for (int i = 0; i < 2; ++i) {
     const std::uint8_t t = b->tag[i];
-    if (t == 0) return false;
+    if (t == 0) return nullptr;
     if (t != want) continue;
     const cache_entry* e = &b->e[i];
-    if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) {
-      *r = bdd_cache_hit(m, b, i, tag)->w[3];
-      return true;
-    }
+    if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) return bdd_cache_hit(m, b, i, tag);
   }
-  return false;
+  return nullptr;
+}
+
+// Looks up three key words; on a hit applies the tag's return rule, stores
+// word 3 in *r and returns true.
+inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
+                               std::uint32_t k2, std::uint32_t* r) {
+  cache_entry* e = bdd_cache_find31(m, tag, k0, k1, k2);
+  if (e == nullptr) return false;
+  bdd_cache_return(m, tag, e);
+  *r = e->w[3];
+  return true;
 }
 
 // bdd_cache_lookup31 for the connective recursions: a hit takes no
 // temporary count on the result.
 inline bool bdd_cache_lookup31_raw(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
                                    std::uint32_t k2, std::uint32_t* r) {
-  ++m->cache_lookups;
-  cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
-  const std::uint8_t want = bdd_cache_tag_byte(tag);
-  for (int i = 0; i < 2; ++i) {
-    const std::uint8_t t = b->tag[i];
-    if (t == 0) return false;
-    if (t != want) continue;
-    cache_entry* e = &b->e[i];
-    if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) {
-      if (i == 1) {
-        const cache_entry hit = *e;
-        b->e[1] = b->e[0];
-        b->tag[1] = b->tag[0];
-        b->e[0] = hit;
-        b->tag[0] = want;
-      }
-      ++m->cache_hits;
-      *r = b->e[0].w[3];
-      return true;
-    }
-  }
-  return false;
+  const cache_entry* e = bdd_cache_find31(m, tag, k0, k1, k2);
+  if (e == nullptr) return false;
+  *r = e->w[3];
+  return true;
 }
 
 // The slot for a new insertion in bucket b, following the two-slot
