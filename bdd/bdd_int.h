@@ -467,17 +467,18 @@ inline bdd bdd_find_in_table_inline(bdd_manager m, int id, bdd t, bdd e) {
   }
   return bdd_new_node_in_table(m, id, t, e, b);
 }
+// The handle of (id, t, e) for t != e: the node found or made with its
+// then-edge regular, complemented back when t was complemented.
+inline bdd bdd_find_handle(bdd_manager m, int id, bdd t, bdd e) {
+  const bdd neg = t & 1u;
+  return bdd_find_in_table_inline(m, id, t ^ neg, e ^ neg) ^ neg;
+}
 inline bdd bdd_find_inline(bdd_manager m, int id, bdd t, bdd e) {
   if (t == e) {
     bdd_temp_dec(e);
     return t;
   }
-  bdd r;
-  if (bdd_is_complemented(t)) {
-    r = bdd_find_in_table_inline(m, id, t ^ 1u, e ^ 1u) ^ 1u;
-  } else {
-    r = bdd_find_in_table_inline(m, id, t, e);
-  }
+  const bdd r = bdd_find_handle(m, id, t, e);
   bdd_temp_inc(r);
   bdd_temp_dec(t);
   bdd_temp_dec(e);
@@ -506,12 +507,7 @@ inline void bdd_shadow_pop(bdd_manager m, const bdd_shadow* s) {
 // given; the result is held by a shadow record while the check runs.
 inline bdd bdd_find_raw(bdd_manager m, int id, bdd t, bdd e) {
   if (t == e) return t;
-  bdd r;
-  if (bdd_is_complemented(t)) {
-    r = bdd_find_in_table_inline(m, id, t ^ 1u, e ^ 1u) ^ 1u;
-  } else {
-    r = bdd_find_in_table_inline(m, id, t, e);
-  }
+  const bdd r = bdd_find_handle(m, id, t, e);
   if (--m->check_countdown == 0) {
     bdd_shadow s;
     bdd_shadow_push(m, &s, r);
