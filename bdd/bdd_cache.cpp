@@ -221,9 +221,8 @@ int bdd_lookup_in_cache22(bdd_manager m, int tag, std::uint32_t k1, std::uint32_
     if (e->w[0] == k1 && e->w[1] == k2) {
       cache_entry* hit = bdd_cache_hit(m, b, i, tag);
       bdd_cache_return(m, tag, hit);
-      e = hit;
-      *r1 = e->w[2];
-      *r2 = e->w[3];
+      *r1 = hit->w[2];
+      *r2 = hit->w[3];
       return 1;
     }
   }
@@ -241,10 +240,9 @@ int bdd_lookup_in_cache13(bdd_manager m, int tag, std::uint32_t k1, std::uint32_
     if (e->w[0] == k1) {
       cache_entry* hit = bdd_cache_hit(m, b, i, tag);
       bdd_cache_return(m, tag, hit);
-      e = hit;
-      *r1 = e->w[1];
-      *r2 = e->w[2];
-      *r3 = e->w[3];
+      *r1 = hit->w[1];
+      *r2 = hit->w[2];
+      *r3 = hit->w[3];
       return 1;
     }
   }
