@@ -70,7 +70,6 @@ struct Checker {
     if (bdd_table_bucket(vt, n->then_, n->else_) != bucket)
       fault("table %d: node in wrong chain", id);
     if (n->temps != 0) fault("table %d: temps byte 0x%x between operations", id, n->temps);
-    if (n->parents != 0) fault("table %d: parent count %u left by a reordering", id, n->parents);
     if (id == 0) return;
     if (bdd_is_complemented(n->then_)) fault("table %d: complemented then-edge", id);
     if (n->then_ == n->else_) fault("table %d: node with equal children", id);
@@ -186,6 +185,7 @@ int bdd_debug_check(bdd_manager m) {
     if (m->root_block->children[0]->first_index != 0) c.fault("first block does not start at 0");
   }
   if (m->abort_context != nullptr) c.fault("abort context left set");
+  if (m->parent_counts != nullptr) c.fault("parent counts left by a reordering");
   if (m->reordering) c.fault("reordering frame left open");
   if (m->protect_depth != 0) c.fault("protect depth %d between operations", m->protect_depth);
   return c.faults;

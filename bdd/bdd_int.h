@@ -73,8 +73,9 @@
 // than a quarter while its own growth is large stops reordering.
 //
 // Reordering (bdd_reorder*.cpp) works in a frame: the cache is flushed, every
-// live inner node gives one parent count (the `parents` field) to each child
-// and nodes without any count are freed; the method then permutes the
+// live inner node gives one parent count (kept beside the nodes in
+// parent_counts, an array that exists only for the time of the frame) to each
+// child and nodes without any count are freed; the method then permutes the
 // children of reorderable blocks by exchanges of adjacent variables, each of
 // which rebuilds in place the upper variable's nodes that test the lower one,
 // so every handle keeps its function. A node whose last count goes during an
@@ -93,7 +94,9 @@
 
 // ---- Records ----
 
-// Node record (from the manager's own record manager of 24-byte records).
+// Node record (from the manager's own record manager of 16-byte records; the
+// counts a reordering gives from parent edges live beside it, in the
+// manager's parent_counts).
 struct bdd_ {
   std::uint16_t id;    // decision variable; 0 for a terminal
   std::uint8_t refs;   // external count; 255 = permanent
@@ -101,11 +104,8 @@ struct bdd_ {
   bdd then_;           // regular child for variable = 1 (terminal: value word 1)
   bdd else_;           // child for variable = 0 (terminal: value word 2)
   std::uint32_t next;  // offset of the next node of the same chain, 0 at the end
-  // Edges from parent nodes while a reordering runs (one per then- or
-  // else-edge); 0 at every other time.
-  std::uint32_t parents;
 };
-static_assert(sizeof(bdd_) <= 24, "node record fits the 24-byte class");
+static_assert(sizeof(bdd_) == 16, "node record is 16 bytes");
 
 // Unique table of one variable id (16-byte record class).
 struct var_table {
@@ -244,6 +244,10 @@ struct bdd_manager_ {
   int reordering_allowed;
   long start_node_count;
   int reordering;  // 1 while the reordering frame holds the parent counts
+  // Edges from parent nodes to each node (one per then- or else-edge), by
+  // node offset / 16, while a reordering frame is open; null at other times.
+  std::uint32_t* parent_counts;
+  std::uint32_t parent_slots;  // entries of parent_counts
 
   int var_count;
   int var_capacity;
@@ -589,9 +593,19 @@ int bdd_assoc_count(bdd_manager m);
 
 // ---- Reordering (bdd_reorder.cpp, bdd_reorder_exchange.cpp) ----
 
+// Makes parent_counts hold the entry of slot (new entries 0).
+void bdd_grow_parent_counts(bdd_manager m, std::uint32_t slot);
+// The parent count of a node while the reordering frame is open. Node records
+// are 16 bytes and never overlap, so offset / 16 tells them apart. The
+// reference is valid until the next node is made.
+inline std::uint32_t& bdd_parents(bdd_manager m, const bdd_* n) {
+  const std::uint32_t slot = mem_offset(n) >> 4;
+  if (slot >= m->parent_slots) bdd_grow_parent_counts(m, slot);
+  return m->parent_counts[slot];
+}
 // Whether a node holds any count: external, temporary or from a parent.
-inline bool bdd_has_count(const bdd_* n) {
-  return n->refs != 0 || n->temps != 0 || n->parents != 0;
+inline bool bdd_has_count(bdd_manager m, const bdd_* n) {
+  return n->refs != 0 || n->temps != 0 || bdd_parents(m, n) != 0;
 }
 // Runs method inside the reordering frame, opening one unless it is open.
 void bdd_reorder_in_frame(bdd_manager m, bdd_reorder_fn method);

@@ -14,7 +14,7 @@ void give_parent_counts(bdd_manager m) {
       std::uint32_t* link = &heads[b];
       while (*link != 0) {
         bdd_* n = bdd_node_at(*link);
-        if (!bdd_has_count(n)) {
+        if (!bdd_has_count(m, n)) {
           *link = n->next;
           --vt->node_count;
           --m->node_count;
@@ -22,8 +22,8 @@ void give_parent_counts(bdd_manager m) {
           continue;
         }
         if (n->id != 0) {
-          ++bdd_node(n->then_)->parents;
-          ++bdd_node(n->else_)->parents;
+          ++bdd_parents(m, bdd_node(n->then_));
+          ++bdd_parents(m, bdd_node(n->else_));
         }
         link = &n->next;
       }
@@ -32,6 +32,28 @@ void give_parent_counts(bdd_manager m) {
   for (int i = 0; i < m->var_count; ++i)
     visit(m->unique_tables[m->id_of_index[i]]);
   visit(m->unique_tables[0]);
+}
+
+// The parent counts array, all zero, with an entry for every node there is
+// (up to the end of the highest node pool); nodes made later in new pools
+// find theirs added on their first use.
+void open_parent_counts(bdd_manager m) {
+  std::uint32_t end = 0;
+  const std::uint32_t pool_bytes =
+      static_cast<std::uint32_t>(mem_rec_per_pool(m->nodes) * mem_rec_size(m->nodes));
+  for (std::uint32_t pool = mem_rec_first_pool(m->nodes); pool != 0;
+       pool = mem_rec_next_pool(pool)) {
+    const std::uint32_t records_end = mem_offset(mem_rec_pool_records(pool)) + pool_bytes;
+    if (records_end > end) end = records_end;
+  }
+  bdd_grow_parent_counts(m, end >> 4);
+}
+
+// Gives the array back once the counts are taken back (all zero again).
+void close_parent_counts(bdd_manager m) {
+  mem_free_block(m->parent_counts);
+  m->parent_counts = nullptr;
+  m->parent_slots = 0;
 }
 
 // Takes the parent counts back, bottom variable first: a node reached before
@@ -43,9 +65,9 @@ void take_parent_counts_back(bdd_manager m) {
     for (std::int32_t b = 0; b < vt->bucket_count; ++b) {
       for (std::uint32_t off = heads[b]; off != 0;) {
         bdd_* n = bdd_node_at(off);
-        if (!bdd_has_count(n)) bdd_fatal("bdd_nuke_internal_references: what happened?");
-        --bdd_node(n->then_)->parents;
-        --bdd_node(n->else_)->parents;
+        if (!bdd_has_count(m, n)) bdd_fatal("bdd_nuke_internal_references: what happened?");
+        --bdd_parents(m, bdd_node(n->then_));
+        --bdd_parents(m, bdd_node(n->else_));
         off = n->next;
       }
     }
@@ -60,11 +82,25 @@ void bdd_reorder_in_frame(bdd_manager m, bdd_reorder_fn method) {
     return;
   }
   bdd_flush_all(m);
+  open_parent_counts(m);
   give_parent_counts(m);
   m->reordering = 1;
   method(m);
   m->reordering = 0;
   take_parent_counts_back(m);
+  close_parent_counts(m);
+}
+
+void bdd_grow_parent_counts(bdd_manager m, std::uint32_t slot) {
+  std::uint32_t count = m->parent_slots;
+  while (count <= slot)
+    count = count < 1024 ? 1024 : 2 * count;
+  std::uint32_t* counts = static_cast<std::uint32_t*>(
+      mem_resize_block(m->parent_counts, static_cast<std::size_t>(count) * sizeof(std::uint32_t)));
+  mem_zero(counts + m->parent_slots,
+           static_cast<std::size_t>(count - m->parent_slots) * sizeof(std::uint32_t));
+  m->parent_counts = counts;
+  m->parent_slots = count;
 }
 
 void bdd_run_reorder(bdd_manager m) {

@@ -32,8 +32,8 @@ void release_unlinked(bdd_manager m, bdd_* n) {
     if (d->id != 0) {
       for (bdd child : {d->then_, d->else_}) {
         bdd_* c = bdd_node(child);
-        --c->parents;
-        if (bdd_has_count(c)) continue;
+        --bdd_parents(m, c);
+        if (bdd_has_count(m, c)) continue;
         unlink_node(m, c);
         c->next = pending;
         pending = mem_offset(c);
@@ -60,7 +60,7 @@ void insert_node(bdd_manager m, int id, bdd_* n) {
 // a node just created gives one to each of its children.
 bdd make_child(bdd_manager m, int id, bdd t, bdd e) {
   if (t == e) {
-    ++bdd_node(t)->parents;
+    ++bdd_parents(m, bdd_node(t));
     return t;
   }
   const bdd neg = t & 1u;
@@ -69,18 +69,18 @@ bdd make_child(bdd_manager m, int id, bdd t, bdd e) {
   const long before = m->node_count;
   bdd r = bdd_find_in_table(m, id, t, e);
   if (m->node_count != before) {
-    ++bdd_node(t)->parents;
-    ++bdd_node(e)->parents;
+    ++bdd_parents(m, bdd_node(t));
+    ++bdd_parents(m, bdd_node(e));
   }
-  ++bdd_node(r)->parents;
+  ++bdd_parents(m, bdd_node(r));
   return r ^ neg;
 }
 
 // Gives back one parent count of f's node, releasing it when that was its last count.
 void give_back(bdd_manager m, bdd f) {
   bdd_* n = bdd_node(f);
-  --n->parents;
-  if (!bdd_has_count(n)) bdd_release_node(m, n);
+  --bdd_parents(m, n);
+  if (!bdd_has_count(m, n)) bdd_release_node(m, n);
 }
 
 // Keeps each association's last index on the largest index holding an entry
@@ -129,7 +129,7 @@ void bdd_exchange_vars(bdd_manager m, int index) {
     while (*link != 0) {
       const std::uint32_t off = *link;
       bdd_* n = bdd_node_at(off);
-      const bool dead = !bdd_has_count(n);
+      const bool dead = !bdd_has_count(m, n);
       if (!dead && bdd_node(n->then_)->id != l && bdd_node(n->else_)->id != l) {
         link = &n->next;
         continue;
@@ -151,7 +151,7 @@ void bdd_exchange_vars(bdd_manager m, int index) {
   while (moving != 0) {
     bdd_* n = bdd_node_at(moving);
     moving = n->next;
-    if (!bdd_has_count(n)) bdd_fatal("bdd_exchange_aux: how did this happen?");
+    if (!bdd_has_count(m, n)) bdd_fatal("bdd_exchange_aux: how did this happen?");
     const bdd f1 = n->then_;
     const bdd f0 = n->else_;
     bdd f11, f10, f01, f00;

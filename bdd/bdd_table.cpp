@@ -63,7 +63,6 @@ bdd bdd_new_node_in_table(bdd_manager m, int id, bdd t, bdd e, std::uint32_t b) 
   n->temps = 0;
   n->then_ = t;
   n->else_ = e;
-  n->parents = 0;
   n->next = heads[b];
   std::uint32_t off = mem_offset(n);
   heads[b] = off;
