@@ -135,6 +135,7 @@ void bdd_rehash_cache(bdd_manager m) {
   std::uint32_t old_count = m->cache_bucket_count;
   set_size(m, m->cache_size_index + 1);
   m->cache = new_buckets(m->cache_bucket_count);
+  ++m->cache_epoch;
   for (int s = 1; s >= 0; --s) {
     for (std::uint32_t i = 0; i < old_count; ++i) {
       if (old[i].tag[s] != 0) replace(m, tag_of(&old[i], s), old[i].e[s]);

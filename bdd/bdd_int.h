@@ -213,6 +213,9 @@ struct bdd_manager_ {
   std::int32_t cache_size_index;
   std::uint32_t cache_bucket_count;
   std::uint64_t cache_magic;
+  // Changes whenever the bucket array is replaced, so that a bucket found
+  // before a recursion can be used after it when this has not changed.
+  std::uint32_t cache_epoch;
   int protect_depth;
   bdd_cache_hash_fn cache_rehash[kCacheTags];
   bdd_cache_gc_fn cache_gc[kCacheTags];
@@ -633,12 +636,6 @@ inline std::int32_t bdd_hash3(std::uint32_t w0, std::uint32_t w1, std::uint32_t 
 inline std::int32_t bdd_hash2(std::uint32_t w0, std::uint32_t w1) {
   return static_cast<std::int32_t>(w0 + 2u * w1);
 }
-// Asks for the bucket of a three-word key ahead of its lookup, so that the
-// miss overlaps with other work.
-inline void bdd_cache_prefetch31(bdd_manager m, std::uint32_t k0, std::uint32_t k1,
-                                 std::uint32_t k2) {
-  __builtin_prefetch(bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2)));
-}
 // Tag byte of a used slot.
 inline std::uint8_t bdd_cache_tag_byte(int tag) {
   return static_cast<std::uint8_t>(tag + 1);
@@ -669,11 +666,10 @@ inline void bdd_cache_return(bdd_manager m, int tag, cache_entry* e) {
   }
 }
 
-// The entry of three key words, moved to slot 0 of its bucket, or null.
-inline cache_entry* bdd_cache_find31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
-                                     std::uint32_t k2) {
+// The entry of three key words in their bucket b, moved to slot 0, or null.
+inline cache_entry* bdd_cache_find31_in(bdd_manager m, cache_bucket* b, int tag, std::uint32_t k0,
+                                        std::uint32_t k1, std::uint32_t k2) {
   ++m->cache_lookups;
-  cache_bucket* b = bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
   const std::uint8_t want = bdd_cache_tag_byte(tag);
   for (int i = 0; i < 2; ++i) {
     const std::uint8_t t = b->tag[i];
@@ -683,6 +679,12 @@ inline cache_entry* bdd_cache_find31(bdd_manager m, int tag, std::uint32_t k0, s
     if (e->w[0] == k0 && e->w[1] == k1 && e->w[2] == k2) return bdd_cache_hit(m, b, i, tag);
   }
   return nullptr;
+}
+
+// The entry of three key words, moved to slot 0 of its bucket, or null.
+inline cache_entry* bdd_cache_find31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
+                                     std::uint32_t k2) {
+  return bdd_cache_find31_in(m, bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2)), tag, k0, k1, k2);
 }
 
 // Looks up three key words; on a hit applies the tag's return rule, stores
@@ -696,11 +698,11 @@ inline bool bdd_cache_lookup31(bdd_manager m, int tag, std::uint32_t k0, std::ui
   return true;
 }
 
-// bdd_cache_lookup31 for the connective recursions: a hit takes no
-// temporary count on the result.
-inline bool bdd_cache_lookup31_raw(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
-                                   std::uint32_t k2, std::uint32_t* r) {
-  const cache_entry* e = bdd_cache_find31(m, tag, k0, k1, k2);
+// bdd_cache_lookup31 for the connective recursions, in the key's bucket b: a
+// hit takes no temporary count on the result.
+inline bool bdd_cache_lookup31_raw(bdd_manager m, cache_bucket* b, int tag, std::uint32_t k0,
+                                   std::uint32_t k1, std::uint32_t k2, std::uint32_t* r) {
+  const cache_entry* e = bdd_cache_find31_in(m, b, tag, k0, k1, k2);
   if (e == nullptr) return false;
   *r = e->w[3];
   return true;
@@ -722,8 +724,11 @@ inline cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag)
     b->tag[1] = t;
     return &b->e[1];
   }
-  bdd_cache_purge_fn purge = m->cache_purge[b->tag[1] - 1];
-  if (purge != nullptr) purge(m, &b->e[1]);
+  // Only claimed tags have a purge function.
+  if (b->tag[1] > bdd_cache_tag_byte(kCacheFirstUserTag - 1)) {
+    bdd_cache_purge_fn purge = m->cache_purge[b->tag[1] - 1];
+    if (purge != nullptr) purge(m, &b->e[1]);
+  }
   ++m->cache_collisions;
   if (m->protect_depth != 0) {
     b->tag[1] = t;
@@ -735,11 +740,16 @@ inline cache_entry* bdd_cache_take_slot(bdd_manager m, cache_bucket* b, int tag)
   return &b->e[0];
 }
 
-inline void bdd_cache_insert31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
-                               std::uint32_t k2, std::uint32_t r) {
-  cache_entry* e = bdd_cache_take_slot(m, bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2)), tag);
+// Inserts an entry of three key words into their bucket b.
+inline void bdd_cache_insert31_in(bdd_manager m, cache_bucket* b, int tag, std::uint32_t k0,
+                                  std::uint32_t k1, std::uint32_t k2, std::uint32_t r) {
+  cache_entry* e = bdd_cache_take_slot(m, b, tag);
   e->w[0] = k0;
   e->w[1] = k1;
   e->w[2] = k2;
   e->w[3] = r;
+}
+inline void bdd_cache_insert31(bdd_manager m, int tag, std::uint32_t k0, std::uint32_t k1,
+                               std::uint32_t k2, std::uint32_t r) {
+  bdd_cache_insert31_in(m, bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2)), tag, k0, k1, k2, r);
 }

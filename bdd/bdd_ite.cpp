@@ -68,7 +68,8 @@ bdd bdd_ite_rec(bdd_manager m, bdd f, bdd g, bdd h) {
     neg = 1;
   }
   bdd r;
-  if (!bdd_cache_lookup31_raw(m, kCacheTagIte, f, g, h, &r)) {
+  cache_bucket* cb = bdd_cache_bucket_of(m, bdd_hash3(f, g, h));
+  if (!bdd_cache_lookup31_raw(m, cb, kCacheTagIte, f, g, h, &r)) {
     const bdd_* fn = bdd_node(f);
     const bdd_* gn = bdd_node(g);
     const bdd_* hn = bdd_node(h);
@@ -103,10 +104,20 @@ bdd bdd_ite_rec(bdd_manager m, bdd f, bdd g, bdd h) {
 
 namespace {
 
-bdd and_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b);
-bdd xnor_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b, bdd neg);
+bdd and_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b, cache_bucket* cb);
+bdd xnor_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b, bdd neg, cache_bucket* cb);
 
-__attribute__((always_inline)) inline bdd and_quick(bdd_manager m, bdd f, bdd g) {
+// The bucket of a key found before a recursion, found again when the
+// recursion replaced the cache's bucket array.
+inline cache_bucket* bucket_after(bdd_manager m, cache_bucket* b, std::uint32_t epoch,
+                                  std::uint32_t k0, std::uint32_t k1, std::uint32_t k2) {
+  return m->cache_epoch == epoch ? b : bdd_cache_bucket_of(m, bdd_hash3(k0, k1, k2));
+}
+
+// AND(f, g); cb, when not null, is the bucket of the key (f, g in key
+// order, zero), already computed by the caller.
+__attribute__((always_inline)) inline bdd and_quick(bdd_manager m, bdd f, bdd g,
+                                                    cache_bucket* cb = nullptr) {
   const bdd one = m->one;
   const bdd zero = m->zero;
   if (f == zero || g == zero) return zero;
@@ -116,13 +127,16 @@ __attribute__((always_inline)) inline bdd and_quick(bdd_manager m, bdd f, bdd g)
   bdd a = f;
   bdd b = g;
   if (a > b) std::swap(a, b);
+  if (cb == nullptr) cb = bdd_cache_bucket_of(m, bdd_hash3(a, b, zero));
   bdd r;
-  if (bdd_cache_lookup31_raw(m, kCacheTagIte, a, b, zero, &r)) return r;
-  return and_expand(m, f, g, a, b);
+  if (bdd_cache_lookup31_raw(m, cb, kCacheTagIte, a, b, zero, &r)) return r;
+  return and_expand(m, f, g, a, b, cb);
 }
 
-// The miss of AND(f, g) with a <= b its operands in key order.
-__attribute__((noinline)) bdd and_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b) {
+// The miss of AND(f, g) with a <= b its operands in key order and cb the
+// key's bucket.
+__attribute__((noinline)) bdd and_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b,
+                                         cache_bucket* cb) {
   const bdd zero = m->zero;
   const bdd_* fn = bdd_node(f);
   const bdd_* gn = bdd_node(g);
@@ -134,19 +148,27 @@ __attribute__((noinline)) bdd and_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd
   bdd_split(b, top, &b1, &b0);
   // The else-pair's bucket and nodes are read after the then-recursion
   // returns.
-  bdd_cache_prefetch31(m, a0 < b0 ? a0 : b0, a0 < b0 ? b0 : a0, zero);
+  const std::uint32_t epoch = m->cache_epoch;
+  const bdd lo0 = a0 < b0 ? a0 : b0;
+  const bdd hi0 = a0 < b0 ? b0 : a0;
+  cache_bucket* eb = bdd_cache_bucket_of(m, bdd_hash3(lo0, hi0, zero));
+  __builtin_prefetch(eb);
   __builtin_prefetch(bdd_node(a0));
   __builtin_prefetch(bdd_node(b0));
   bdd_shadow held;
   bdd_shadow_push(m, &held, and_quick(m, a1, b1));
-  bdd r0 = and_quick(m, a0, b0);
+  bdd r0 = and_quick(m, a0, b0, bucket_after(m, eb, epoch, lo0, hi0, zero));
   bdd_shadow_pop(m, &held);
   bdd r = bdd_find_raw(m, top, held.value, r0);
-  bdd_cache_insert31(m, kCacheTagIte, a, b, zero, r);
+  bdd_cache_insert31_in(m, bucket_after(m, cb, epoch, a, b, zero), kCacheTagIte, a, b, zero, r);
   return r;
 }
 
-__attribute__((always_inline)) inline bdd xnor_quick(bdd_manager m, bdd f, bdd g) {
+// XNOR(f, g); cb, when not null, is the bucket of the key (f, g in key
+// order with the complement taken off the second, its complement), already
+// computed by the caller.
+__attribute__((always_inline)) inline bdd xnor_quick(bdd_manager m, bdd f, bdd g,
+                                                     cache_bucket* cb = nullptr) {
   const bdd one = m->one;
   const bdd zero = m->zero;
   if (f == one) return g;
@@ -162,14 +184,16 @@ __attribute__((always_inline)) inline bdd xnor_quick(bdd_manager m, bdd f, bdd g
     b ^= 1u;
     neg = 1;
   }
+  if (cb == nullptr) cb = bdd_cache_bucket_of(m, bdd_hash3(a, b, b ^ 1u));
   bdd r;
-  if (bdd_cache_lookup31_raw(m, kCacheTagIte, a, b, b ^ 1u, &r)) return r ^ neg;
-  return xnor_expand(m, f, g, a, b, neg);
+  if (bdd_cache_lookup31_raw(m, cb, kCacheTagIte, a, b, b ^ 1u, &r)) return r ^ neg;
+  return xnor_expand(m, f, g, a, b, neg, cb);
 }
 
 // The miss of XNOR(f, g) with a <= b its operands in key order, b regular,
-// and neg the complement taken off b.
-__attribute__((noinline)) bdd xnor_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b, bdd neg) {
+// neg the complement taken off b and cb the key's bucket.
+__attribute__((noinline)) bdd xnor_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd b, bdd neg,
+                                          cache_bucket* cb) {
   const bdd_* fn = bdd_node(f);
   const bdd_* gn = bdd_node(g);
   if (fn->id == 0) return g ^ 1u;
@@ -178,14 +202,17 @@ __attribute__((noinline)) bdd xnor_expand(bdd_manager m, bdd f, bdd g, bdd a, bd
   bdd a1, a0, b1, b0;
   bdd_split(a, top, &a1, &a0);
   bdd_split(b, top, &b1, &b0);
+  const std::uint32_t epoch = m->cache_epoch;
+  const bdd lo0 = a0 < b0 ? a0 : b0;
   const bdd hi0 = (a0 < b0 ? b0 : a0) & ~1u;
-  bdd_cache_prefetch31(m, a0 < b0 ? a0 : b0, hi0, hi0 ^ 1u);
+  cache_bucket* eb = bdd_cache_bucket_of(m, bdd_hash3(lo0, hi0, hi0 ^ 1u));
+  __builtin_prefetch(eb);
   bdd_shadow held;
   bdd_shadow_push(m, &held, xnor_quick(m, a1, b1));
-  bdd r0 = xnor_quick(m, a0, b0);
+  bdd r0 = xnor_quick(m, a0, b0, bucket_after(m, eb, epoch, lo0, hi0, hi0 ^ 1u));
   bdd_shadow_pop(m, &held);
   bdd r = bdd_find_raw(m, top, held.value, r0);
-  bdd_cache_insert31(m, kCacheTagIte, a, b, b ^ 1u, r);
+  bdd_cache_insert31_in(m, bucket_after(m, cb, epoch, a, b, b ^ 1u), kCacheTagIte, a, b, b ^ 1u, r);
   return r ^ neg;
 }
 
