@@ -9,9 +9,40 @@
 
 #include "bdd/mem/mem_internal.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 std::uint32_t mem_free_lists[kMemClasses];
 
 namespace {
+
+// Under AddressSanitizer the caller's area of a free block is poisoned, so
+// that a use of a block after it was freed is reported where it happens;
+// headers stay readable for the allocator itself.
+void poison(std::uint32_t offset, std::size_t bytes) {
+#if defined(__SANITIZE_ADDRESS__)
+  ASAN_POISON_MEMORY_REGION(mem_at(offset), bytes);
+#else
+  (void)offset;
+  (void)bytes;
+#endif
+}
+void unpoison(std::uint32_t offset, std::size_t bytes) {
+#if defined(__SANITIZE_ADDRESS__)
+  ASAN_UNPOISON_MEMORY_REGION(mem_at(offset), bytes);
+#else
+  (void)offset;
+  (void)bytes;
+#endif
+}
+// The caller's area of the block at offset, of class k.
+void poison_area(std::uint32_t offset, std::uint32_t k) {
+  poison(offset + kMemHeaderSize, (std::size_t{1} << k) - kMemHeaderSize);
+}
+void unpoison_area(std::uint32_t offset, std::uint32_t k) {
+  unpoison(offset + kMemHeaderSize, (std::size_t{1} << k) - kMemHeaderSize);
+}
 
 // Stands as the current segment until the first growth; nothing is carved from it.
 mem_segment initial_segment = {0, 0};
@@ -73,6 +104,7 @@ void release(std::uint32_t offset) {
     block = mem_block_at(offset);
     block->size_index = ++k;
   }
+  poison_area(offset, k);
   list_insert(offset);
 }
 
@@ -81,7 +113,10 @@ void trim(std::uint32_t offset, std::uint32_t k) {
   mem_block_header* block = mem_block_at(offset);
   while (block->size_index > k) {
     --block->size_index;
-    mem_block_header* upper = mem_block_at(offset + (std::uint32_t{1} << block->size_index));
+    const std::uint32_t upper_offset = offset + (std::uint32_t{1} << block->size_index);
+    unpoison(upper_offset, kMemHeaderSize);
+    poison_area(upper_offset, block->size_index);
+    mem_block_header* upper = mem_block_at(upper_offset);
     upper->in_use = 0;
     upper->size_index = block->size_index;
     upper->segment = block->segment;
@@ -169,6 +204,7 @@ void* mem_get_block(std::size_t size) {
   mem_block_header* block = mem_block_at(offset);
   block->in_use = 1;
   trim(offset, static_cast<std::uint32_t>(k));
+  unpoison_area(offset, static_cast<std::uint32_t>(k));
   return reinterpret_cast<char*>(block) + kMemHeaderSize;
 }
 
@@ -202,7 +238,10 @@ void* mem_resize_block(void* area, std::size_t new_size) {
     list_remove(buddy);
     block->size_index = cur + 1;
   }
-  if (block->size_index == k) return area;
+  if (block->size_index == k) {
+    unpoison_area(offset, k);
+    return area;
+  }
   void* fresh = mem_get_block(new_size);
   mem_copy(fresh, area, (std::size_t{1} << old_index) - kMemHeaderSize);
   mem_free_block(area);
