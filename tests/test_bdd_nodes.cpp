@@ -86,21 +86,21 @@ TEST_F(BddNodes, FindKeepsThenEdgesRegular) {
   bdd_free(m, ite);
 }
 
-TEST_F(BddNodes, TableGrowsPastOneNodePerBucket) {
+TEST_F(BddNodes, TableGrowsPastTwoNodesPerBucket) {
   vars(30);
   int id = bdd_node(x[0])->id;
   var_table* vt = m->unique_tables[id];
   EXPECT_EQ(vt->node_count, 1);  // the literal itself
   std::vector<bdd> made;
-  for (int i = 1; i <= 6; ++i)
+  for (int i = 1; i <= 13; ++i)
     made.push_back(bdd_find(m, id, x[i], m->zero));
-  EXPECT_EQ(vt->node_count, 7);
+  EXPECT_EQ(vt->node_count, 14);
   EXPECT_EQ(vt->bucket_count, 7);
-  made.push_back(bdd_find(m, id, x[7], m->zero));
-  EXPECT_EQ(vt->node_count, 8);
+  made.push_back(bdd_find(m, id, x[14], m->zero));
+  EXPECT_EQ(vt->node_count, 15);
   EXPECT_EQ(vt->bucket_count, 113);  // four prime steps: sixteen times the buckets
   EXPECT_EQ(vt->size_index, 7);
-  for (int i = 8; i <= 28; ++i)
+  for (int i = 15; i <= 28; ++i)
     made.push_back(bdd_find(m, id, x[i], m->zero));
   EXPECT_EQ(vt->node_count, 29);
   EXPECT_EQ(vt->bucket_count, 113);
