@@ -21,6 +21,17 @@ bdd ite_public(bdd_manager m, bdd f, bdd g, bdd h) {
   return bdd_protected(m, ite_frame, &a);
 }
 
+// The function with cofactors t and e at variable id. When they are those
+// of an operand u (u1, u0, split at id), that operand is the function: a
+// conjunction often leaves one operand as it is, and its node need not be
+// looked up.
+inline bdd result_of(bdd_manager m, int id, bdd t, bdd e, bdd u, bdd u1, bdd u0, bdd v, bdd v1,
+                     bdd v0) {
+  if (t == v1 && e == v0) return v;
+  if (t == u1 && e == u0) return u;
+  return bdd_find_raw(m, id, t, e);
+}
+
 // Flips the complement bit of a result, leaving null alone.
 inline bdd negate(bdd f) {
   return f == 0 ? 0 : f ^ 1u;
@@ -88,7 +99,7 @@ bdd bdd_ite_rec(bdd_manager m, bdd f, bdd g, bdd h) {
     bdd_shadow_push(m, &held, bdd_ite_rec(m, f1, g1, h1));
     bdd r0 = bdd_ite_rec(m, f0, g0, h0);
     bdd_shadow_pop(m, &held);
-    r = bdd_find_raw(m, top, held.value, r0);
+    r = result_of(m, top, held.value, r0, g, g1, g0, h, h1, h0);
     bdd_cache_insert31(m, kCacheTagIte, f, g, h, r);
   }
   return r ^ neg;
@@ -159,7 +170,7 @@ __attribute__((noinline)) bdd and_expand(bdd_manager m, bdd f, bdd g, bdd a, bdd
   bdd_shadow_push(m, &held, and_quick(m, a1, b1));
   bdd r0 = and_quick(m, a0, b0, bucket_after(m, eb, epoch, lo0, hi0, zero));
   bdd_shadow_pop(m, &held);
-  bdd r = bdd_find_raw(m, top, held.value, r0);
+  const bdd r = result_of(m, top, held.value, r0, a, a1, a0, b, b1, b0);
   bdd_cache_insert31_in(m, bucket_after(m, cb, epoch, a, b, zero), kCacheTagIte, a, b, zero, r);
   return r;
 }

@@ -157,6 +157,44 @@ TEST_F(BddIte, CommutedAndEquivalentCallsHitTheSameEntry) {
     bdd_free(m, f);
 }
 
+// A conjunction or if-then-else whose result is one of its operands returns
+// that operand at every level of the recursion without looking up any node.
+TEST_F(BddIte, ResultsEqualToAnOperandNeedNoNodeLookup) {
+  vars(8);
+  bdd f = bdd_identity(m, bdd_zero(m));
+  for (int i = 0; i < 6; i += 2) {
+    bdd p = bdd_and(m, x[i], x[i + 1]);
+    bdd next = bdd_or(m, f, p);
+    bdd_free(m, p);
+    bdd_free(m, f);
+    f = next;
+  }
+  bdd p = bdd_and(m, x[6], x[7]);
+  bdd g = bdd_or(m, f, p);  // f implies g
+  bdd_free(m, p);
+
+  long finds = m->find_count;
+  long lookups = m->cache_lookups;
+  bdd r = bdd_and(m, g, f);
+  EXPECT_EQ(r, f);
+  EXPECT_GT(m->cache_lookups, lookups + 5);  // the recursion went down
+  EXPECT_EQ(m->find_count, finds);
+
+  // x6 ? g : f is g: g and f differ only where x6 holds.
+  finds = m->find_count;
+  lookups = m->cache_lookups;
+  bdd s = bdd_ite(m, x[6], g, f);
+  EXPECT_EQ(s, g);
+  EXPECT_GT(m->cache_lookups, lookups + 5);
+  EXPECT_EQ(m->find_count, finds);
+
+  // Complemented: not g and not f is not g.
+  bdd t = bdd_and(m, g ^ 1u, f ^ 1u);
+  EXPECT_EQ(t, g ^ 1u);
+  for (bdd h : {f, g, r, s, t})
+    bdd_free(m, h);
+}
+
 TEST_F(BddIte, SingleHandleQueries) {
   vars(3);
   bdd nx = bdd_not(m, x[0]);
