@@ -1,5 +1,7 @@
 // The frame of a reordering (cache flush, parent counts given and taken
 // back), the public entry points and the choice of the reordering method.
+#include <algorithm>
+
 #include "bdd/bdd_int.h"
 
 namespace {
@@ -92,9 +94,12 @@ void bdd_reorder_in_frame(bdd_manager m, bdd_reorder_fn method) {
 }
 
 void bdd_grow_parent_counts(bdd_manager m, std::uint32_t slot) {
+  // The largest array one block holds (a block's area is 2^30 bytes less its
+  // header); node offsets below 4 GiB need at most 2^28 entries.
+  constexpr std::uint32_t kMaxSlots = (std::uint32_t{1} << 28) - 8;
   std::uint32_t count = m->parent_slots;
   while (count <= slot)
-    count = count < 1024 ? 1024 : 2 * count;
+    count = count < 1024 ? 1024 : std::min(2 * count, std::max(kMaxSlots, slot + 1));
   std::uint32_t* counts = static_cast<std::uint32_t*>(
       mem_resize_block(m->parent_counts, static_cast<std::size_t>(count) * sizeof(std::uint32_t)));
   mem_zero(counts + m->parent_slots,
