@@ -20,28 +20,25 @@ namespace {
 // Under AddressSanitizer the caller's area of a free block is poisoned, so
 // that a use of a block after it was freed is reported where it happens;
 // headers stay readable for the allocator itself.
-void poison(std::uint32_t offset, std::size_t bytes) {
+void set_poisoned(std::uint32_t offset, std::size_t bytes, bool poisoned) {
 #if defined(__SANITIZE_ADDRESS__)
-  ASAN_POISON_MEMORY_REGION(mem_at(offset), bytes);
+  if (poisoned) {
+    ASAN_POISON_MEMORY_REGION(mem_at(offset), bytes);
+  } else {
+    ASAN_UNPOISON_MEMORY_REGION(mem_at(offset), bytes);
+  }
 #else
   (void)offset;
   (void)bytes;
-#endif
-}
-void unpoison(std::uint32_t offset, std::size_t bytes) {
-#if defined(__SANITIZE_ADDRESS__)
-  ASAN_UNPOISON_MEMORY_REGION(mem_at(offset), bytes);
-#else
-  (void)offset;
-  (void)bytes;
+  (void)poisoned;
 #endif
 }
 // The caller's area of the block at offset, of class k.
 void poison_area(std::uint32_t offset, std::uint32_t k) {
-  poison(offset + kMemHeaderSize, (std::size_t{1} << k) - kMemHeaderSize);
+  set_poisoned(offset + kMemHeaderSize, (std::size_t{1} << k) - kMemHeaderSize, true);
 }
 void unpoison_area(std::uint32_t offset, std::uint32_t k) {
-  unpoison(offset + kMemHeaderSize, (std::size_t{1} << k) - kMemHeaderSize);
+  set_poisoned(offset + kMemHeaderSize, (std::size_t{1} << k) - kMemHeaderSize, false);
 }
 
 // Stands as the current segment until the first growth; nothing is carved from it.
@@ -114,7 +111,7 @@ void trim(std::uint32_t offset, std::uint32_t k) {
   while (block->size_index > k) {
     --block->size_index;
     const std::uint32_t upper_offset = offset + (std::uint32_t{1} << block->size_index);
-    unpoison(upper_offset, kMemHeaderSize);
+    set_poisoned(upper_offset, kMemHeaderSize, false);
     poison_area(upper_offset, block->size_index);
     mem_block_header* upper = mem_block_at(upper_offset);
     upper->in_use = 0;
