@@ -69,6 +69,8 @@ struct Checker {
     if (n->id != id) fault("node of id %d in table %d", n->id, id);
     if (bdd_table_bucket(vt, n->then_, n->else_) != bucket)
       fault("table %d: node in wrong chain", id);
+    if ((bdd_table_filters(vt)[bucket] & bdd_filter_bit(n->then_, n->else_)) == 0)
+      fault("table %d: node missing from its chain's filter", id);
     if (n->temps != 0) fault("table %d: temps byte 0x%x between operations", id, n->temps);
     if (id == 0) return;
     if (bdd_is_complemented(n->then_)) fault("table %d: complemented then-edge", id);

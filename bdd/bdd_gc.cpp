@@ -111,7 +111,7 @@ void sweep_terminals(bdd_manager m) {
 void sweep_inner_nodes(bdd_manager m) {
   for (int id = 1; id <= m->var_count; ++id) {
     var_table* vt = m->unique_tables[id];
-    mem_zero(bdd_table_heads(vt), static_cast<std::size_t>(vt->bucket_count) * 4);
+    mem_zero(bdd_table_heads(vt), bdd_table_block_bytes(vt->bucket_count));
     vt->node_count = 0;
   }
   long freed = 0;
@@ -123,10 +123,7 @@ void sweep_inner_nodes(bdd_manager m) {
     }
     n->temps &= static_cast<std::uint8_t>(~kMark);
     var_table* vt = m->unique_tables[n->id];
-    std::uint32_t* heads = bdd_table_heads(vt);
-    std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
-    n->next = heads[b];
-    heads[b] = mem_offset(n);
+    bdd_table_link(vt, bdd_table_bucket(vt, n->then_, n->else_), n);
     ++vt->node_count;
   });
   m->node_count -= freed;

@@ -369,6 +369,33 @@ inline std::uint32_t* bdd_table_heads(const var_table* vt) {
   return static_cast<std::uint32_t*>(mem_at(vt->buckets));
 }
 
+// Chain filters. The block of a table's chain heads holds after them one
+// filter byte per bucket: a node (t, e) in the chain sets bit
+// bdd_filter_bit(t, e) of its bucket's byte. A lookup whose bit is clear
+// knows the node is not in the chain without walking it, which spares most
+// new nodes a miss on a chain node. Bits are set when a node is linked and
+// recomputed when all chains of a table are rebuilt (growth, collection); a
+// node taken out of its chain leaves its bit set, which costs at most a walk.
+inline std::uint8_t* bdd_table_filters(const var_table* vt) {
+  return reinterpret_cast<std::uint8_t*>(bdd_table_heads(vt) + vt->bucket_count);
+}
+// Bytes of the block of a table of count buckets.
+inline std::size_t bdd_table_block_bytes(std::int32_t count) {
+  return static_cast<std::size_t>(count) * (sizeof(std::uint32_t) + 1);
+}
+// The filter bit of (t, e), independent of its bucket.
+inline std::uint8_t bdd_filter_bit(bdd t, bdd e) {
+  const std::uint32_t h = (t * 0x9E3779B1u ^ e) * 0x85EBCA6Bu;
+  return static_cast<std::uint8_t>(1u << (h >> 29));
+}
+// Links node n at the head of chain b of a table and sets its filter bit.
+inline void bdd_table_link(var_table* vt, std::uint32_t b, bdd_* n) {
+  std::uint32_t* heads = bdd_table_heads(vt);
+  n->next = heads[b];
+  heads[b] = mem_offset(n);
+  bdd_table_filters(vt)[b] |= bdd_filter_bit(n->then_, n->else_);
+}
+
 // Walks over every bucket of a table ask for the first node of the bucket
 // this far ahead, so that the misses on chain heads overlap.
 constexpr std::int32_t kWalkPrefetchDistance = 8;
@@ -469,10 +496,12 @@ inline bdd bdd_find_in_table_inline(bdd_manager m, int id, bdd t, bdd e) {
   ++m->find_count;
   const std::uint32_t* heads = bdd_table_heads(vt);
   std::uint32_t b = bdd_table_bucket(vt, t, e);
-  for (std::uint32_t off = heads[b]; off != 0;) {
-    const bdd_* n = bdd_node_at(off);
-    if (n->then_ == t && n->else_ == e) return off;
-    off = n->next;
+  if (bdd_table_filters(vt)[b] & bdd_filter_bit(t, e)) {
+    for (std::uint32_t off = heads[b]; off != 0;) {
+      const bdd_* n = bdd_node_at(off);
+      if (n->then_ == t && n->else_ == e) return off;
+      off = n->next;
+    }
   }
   return bdd_new_node_in_table(m, id, t, e, b);
 }

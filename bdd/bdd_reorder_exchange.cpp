@@ -48,10 +48,7 @@ void release_unlinked(bdd_manager m, bdd_* n) {
 void insert_node(bdd_manager m, int id, bdd_* n) {
   var_table* vt = m->unique_tables[id];
   n->id = static_cast<std::uint16_t>(id);
-  std::uint32_t* heads = bdd_table_heads(vt);
-  std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
-  n->next = heads[b];
-  heads[b] = mem_offset(n);
+  bdd_table_link(vt, bdd_table_bucket(vt, n->then_, n->else_), n);
   ++vt->node_count;
   if (bdd_table_too_full(vt)) bdd_rehash_table(vt, bdd_table_growth_steps(vt));
 }

@@ -6,8 +6,9 @@
 
 namespace {
 
+// Chain heads and filter bytes of count buckets, all zero.
 std::uint32_t* new_heads(std::int32_t count) {
-  std::size_t bytes = static_cast<std::size_t>(count) * sizeof(std::uint32_t);
+  std::size_t bytes = bdd_table_block_bytes(count);
   void* heads = mem_get_block(bytes);
   mem_zero(heads, bytes);
   return static_cast<std::uint32_t*>(heads);
@@ -37,35 +38,30 @@ void bdd_rehash_table(var_table* vt, int step) {
   std::int32_t old_count = vt->bucket_count;
   vt->size_index = index;
   vt->bucket_count = bdd_primes[index];
-  std::uint32_t* heads = new_heads(vt->bucket_count);
+  vt->buckets = mem_offset(new_heads(vt->bucket_count));
   for (std::int32_t i = 0; i < old_count; ++i) {
     bdd_prefetch_head(old_heads, i, old_count);
     std::uint32_t off = old_heads[i];
     while (off != 0) {
       bdd_* n = bdd_node_at(off);
       std::uint32_t next = n->next;
-      std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
-      n->next = heads[b];
-      heads[b] = off;
+      bdd_table_link(vt, bdd_table_bucket(vt, n->then_, n->else_), n);
       off = next;
     }
   }
-  vt->buckets = mem_offset(heads);
   mem_free_block(old_heads);
 }
 
 bdd bdd_new_node_in_table(bdd_manager m, int id, bdd t, bdd e, std::uint32_t b) {
   var_table* vt = m->unique_tables[id];
-  std::uint32_t* heads = bdd_table_heads(vt);
   bdd_* n = static_cast<bdd_*>(mem_new_rec(m->nodes));
   n->id = static_cast<std::uint16_t>(id);
   n->refs = 0;
   n->temps = 0;
   n->then_ = t;
   n->else_ = e;
-  n->next = heads[b];
-  std::uint32_t off = mem_offset(n);
-  heads[b] = off;
+  bdd_table_link(vt, b, n);
+  const std::uint32_t off = mem_offset(n);
   ++vt->node_count;
   ++m->node_count;
   if (bdd_table_too_full(vt)) bdd_rehash_table(vt, bdd_table_growth_steps(vt));

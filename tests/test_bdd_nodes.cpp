@@ -117,6 +117,48 @@ TEST_F(BddNodes, TableGrowsPastTwoNodesPerBucket) {
   }
 }
 
+// Every node sets its bit in its bucket's filter byte, through growth and
+// collection alike; a lookup trusts a clear bit, so the check reports one.
+TEST_F(BddNodes, ChainFiltersHoldEveryNodeOfTheirChain) {
+  vars(40);
+  const int id = bdd_node(x[0])->id;
+  var_table* vt = m->unique_tables[id];
+  std::vector<bdd> made;
+  for (int i = 1; i < 40; ++i) {
+    for (int j = 1; j < 40; ++j) {
+      if (i != j) made.push_back(bdd_find(m, id, x[i], x[j]));
+    }
+  }
+  EXPECT_GT(vt->bucket_count, 113);  // grown at least twice
+  for (bdd f : made) {
+    const bdd_* n = bdd_node(f);
+    const std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
+    EXPECT_NE(bdd_table_filters(vt)[b] & bdd_filter_bit(n->then_, n->else_), 0);
+    EXPECT_EQ(bdd_find_in_table(m, id, n->then_, n->else_), f & ~1u);
+  }
+  for (std::size_t k = 0; k < made.size(); ++k)
+    bdd_node(made[k])->temps = k % 2 == 0 ? 1 : 0;  // keep every other one
+  bdd_gc(m);  // the sweep rebuilds every chain and its filter byte
+  for (std::size_t k = 0; k < made.size(); k += 2) {
+    const bdd_* n = bdd_node(made[k]);
+    EXPECT_EQ(bdd_find_in_table(m, id, n->then_, n->else_), made[k] & ~1u);
+  }
+  for (std::size_t k = 0; k < made.size(); k += 2)
+    bdd_node(made[k])->temps = 0;
+  ASSERT_EQ(bdd_debug_check(m), 0);
+
+  // A node whose bit is cleared would be made a second time: the check says so.
+  const bdd_* n = bdd_node(made[0]);
+  const std::uint32_t b = bdd_table_bucket(vt, n->then_, n->else_);
+  const std::uint8_t saved = bdd_table_filters(vt)[b];
+  bdd_table_filters(vt)[b] = static_cast<std::uint8_t>(saved & ~bdd_filter_bit(n->then_, n->else_));
+  testing::internal::CaptureStderr();
+  EXPECT_NE(bdd_debug_check(m), 0);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("missing from its chain's filter"),
+            std::string::npos);
+  bdd_table_filters(vt)[b] = saved;
+}
+
 TEST_F(BddNodes, BucketArithmeticMatchesSignedRemainder) {
   const std::int32_t samples[] = {0, 1, -1, 7, -7, 123456789, -123456789, INT32_MAX, INT32_MIN};
   for (int i = 0; i < kPrimeCount; ++i) {
