@@ -1,6 +1,10 @@
-// The text a driver prints for a diagnostic.
+// The text a driver prints for a diagnostic, and the activity fatal
+// messages name.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "support/activity.h"
 #include "support/diagnostic.h"
 
 namespace {
@@ -28,6 +32,18 @@ TEST(Diagnostic, OutcomeCarriesTheRefusal) {
   EXPECT_FALSE(refused.ok());
   EXPECT_EQ(refused.error().signal, "en");
   EXPECT_EQ(refused.error().status, 1);
+}
+
+TEST(Activity, NamesWhatIsBeingBuiltUntilCleared) {
+  EXPECT_EQ(tessaro::activity_text(), "");
+  const std::string file = "a.blif";
+  tessaro::set_activity("file", file);
+  EXPECT_EQ(tessaro::activity_text(), "file a.blif");
+  const std::string signal = "y";
+  tessaro::set_activity("signal", signal);
+  EXPECT_EQ(tessaro::activity_text(), "signal y");
+  tessaro::clear_activity();
+  EXPECT_EQ(tessaro::activity_text(), "");
 }
 
 }  // namespace
