@@ -144,7 +144,7 @@ outcome flattener::resolve_cells(int m) {
       if (!o) return o;
       r.child = child->second;
       const long k = ++instances[r.child];
-      r.label = cell.label.empty() ? std::string(cell.type) + "#" + std::to_string(k)
+      r.label = cell.label.empty() ? std::string(cell.type) + "@" + std::to_string(k)
                                    : std::string(cell.label);
       continue;
     }

@@ -3,9 +3,9 @@
 // latches and tables in place of the `.subckt` line: a port bound to an
 // actual signal takes that signal's name; every other signal of the
 // instance takes the hierarchical name `label/name`, where the label is the
-// instance's `.cname` when one follows the `.subckt` line, else `model#k`
+// instance's `.cname` when one follows the `.subckt` line, else `model@k`
 // for the k-th `.subckt` of that model in its parent (counted from 1).
-// Instances nest: `alu#1/add#2/carry`. A `.subckt` of a model the file does
+// Instances nest: `alu@1/add@2/carry`. A `.subckt` of a model the file does
 // not define is read as a Yosys flip-flop cell (yosys_cells.h) or refused.
 //
 // Refused: a model that instantiates itself (directly or not), a port the

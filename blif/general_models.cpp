@@ -86,6 +86,7 @@ class definitions_reader {
   bool model_open_ = false;
   bool after_end_ = false;  // a model was closed by `.end`
   bool in_table_ = false;
+  std::vector<std::string_view>* list_ = nullptr;  // the list a line of names continues
   skip skip_ = skip::none;
   long skip_line_ = 0;
   std::unordered_map<std::string, long> model_lines_;
@@ -129,8 +130,16 @@ outcome definitions_reader::run() {
 
 outcome definitions_reader::statement() {
   const std::string_view head = line_.words[0];
-  if (head[0] != '.') return row();
+  if (head[0] != '.') {
+    if (list_ != nullptr) {
+      // The subset's way of running a name list over several lines.
+      list_->insert(list_->end(), line_.words.begin(), line_.words.end());
+      return outcome();
+    }
+    return row();
+  }
   in_table_ = false;
+  list_ = nullptr;
   if (head == ".model") {
     if (line_.words.size() < 2) return refuse("", ".model without a name");
     return start_model(line_text(line_, 1));
@@ -151,6 +160,7 @@ outcome definitions_reader::statement() {
   if (head == ".inputs" || head == ".outputs") {
     auto& list = head == ".inputs" ? model().inputs : model().outputs;
     list.insert(list.end(), line_.words.begin() + 1, line_.words.end());
+    list_ = &list;
     return outcome();
   }
   if (head == ".subckt") return cell(false);

@@ -9,7 +9,8 @@
 //   `.model` holds one model named after the file. `.end` may be missing.
 //   The first model is the top; the others serve `.subckt`.
 // - `.inputs`, `.outputs` (and `.clock`, which names nothing the automaton
-//   needs) any number of times, anywhere in a model.
+//   needs) any number of times, anywhere in a model. Lines of names right
+//   after them continue their list, as the subset the core reads allows.
 // - `.names` with its rows: each row is the input values ('0', '1', '-',
 //   one per input, in one or more words) and the output value ('0' or
 //   '1'). Rows of one table share their output value.
