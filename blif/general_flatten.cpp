@@ -24,7 +24,9 @@ struct resolved_cell {
 struct model_info {
   enum { fresh, open, done } state = fresh;
   std::vector<resolved_cell> cells;
-  std::size_t size = 0;  // latches and tables once flattened, capped
+  std::size_t size = 0;                        // latches and tables once flattened, capped
+  std::unordered_set<std::string_view> ports;  // made at its first instance
+  bool ports_known = false;
 };
 
 class flattener {
@@ -51,12 +53,20 @@ class flattener {
   struct frame {
     int model;
     std::size_t next = 0;
-    std::string prefix;  // "label/" of every enclosing instance
+    int parent = -1;                     // its place in the stack; -1 for the top
+    const std::string* label = nullptr;  // its label in the parent
+    // "label/" of every enclosing instance, made when first needed: a deep
+    // chain of instances keeps no long prefix it does not use.
+    std::string prefix;
+    bool prefix_known = false;
     std::unordered_map<std::string_view, std::string> bound;
-    unsigned serial;
+    unsigned serial = 0;
   };
-  std::string name_in(const frame& f, std::string_view name);
-  void emit_statement(const frame& f, const def_statement& s, std::vector<frame>& stack);
+  const std::string& prefix_of(std::size_t f);
+  std::string name_in(std::size_t f, std::string_view name);
+  void emit_statement(std::size_t f, const def_statement& s);
+  std::vector<frame> stack_;
+  std::size_t name_bytes_ = 0;
 
   const def_file& file_;
   flat_model& out_;
@@ -69,6 +79,8 @@ class flattener {
   bool hierarchical_ = false;
   std::unordered_map<std::string, std::pair<unsigned, std::string_view>> origin_;
   std::string clash_;
+  long clash_line_ = 0;
+  long line_ = 0;  // line of the statement being emitted
   unsigned serials_ = 0;
 };
 
@@ -78,7 +90,7 @@ outcome flattener::run() {
   o = emit();
   if (!o) return o;
   if (!clash_.empty())
-    return refuse(0, clash_,
+    return refuse(clash_line_, clash_,
                   "the hierarchical name " + clash_ +
                       " stands for two signals of the flattened "
                       "model " +
@@ -91,8 +103,13 @@ outcome flattener::check_instance(const def_model& parent, const def_cell& cell,
   if (c.blackbox)
     return refuse(cell.line, "",
                   "model " + c.name + " is a black box (.blackbox): its logic is unknown");
-  std::unordered_set<std::string_view> ports(c.inputs.begin(), c.inputs.end());
-  ports.insert(c.outputs.begin(), c.outputs.end());
+  model_info& info = info_[child];
+  if (!info.ports_known) {
+    info.ports.insert(c.inputs.begin(), c.inputs.end());
+    info.ports.insert(c.outputs.begin(), c.outputs.end());
+    info.ports_known = true;
+  }
+  const std::unordered_set<std::string_view>& ports = info.ports;
   std::unordered_set<std::string_view> bound;
   for (const def_binding& b : cell.bindings) {
     if (!ports.count(b.key))
@@ -227,24 +244,49 @@ outcome flattener::visit() {
   return outcome();
 }
 
-std::string flattener::name_in(const frame& f, std::string_view name) {
-  if (!f.bound.empty()) {
-    auto it = f.bound.find(name);
-    if (it != f.bound.end()) return it->second;
+const std::string& flattener::prefix_of(std::size_t f) {
+  frame& fr = stack_[f];
+  if (!fr.prefix_known) {
+    std::vector<const std::string*> labels;
+    for (int k = static_cast<int>(f); k >= 0; k = stack_[k].parent)
+      if (stack_[k].label) labels.push_back(stack_[k].label);
+    for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
+      fr.prefix += **it;
+      fr.prefix += '/';
+    }
+    fr.prefix_known = true;
   }
-  std::string full = f.prefix;
+  return fr.prefix;
+}
+
+std::string flattener::name_in(std::size_t f, std::string_view name) {
+  const frame& fr = stack_[f];
+  if (!fr.bound.empty()) {
+    auto it = fr.bound.find(name);
+    if (it != fr.bound.end()) {
+      name_bytes_ += it->second.size();
+      return it->second;
+    }
+  }
+  std::string full = fr.parent < 0 ? std::string() : prefix_of(f);
   full += name;
+  name_bytes_ += full.size();
   if (hierarchical_ && clash_.empty()) {
-    auto entry = origin_.emplace(full, std::make_pair(f.serial, name));
+    auto entry = origin_.emplace(full, std::make_pair(stack_[f].serial, name));
     if (!entry.second &&
-        (entry.first->second.first != f.serial || entry.first->second.second != name))
+        (entry.first->second.first != stack_[f].serial || entry.first->second.second != name)) {
       clash_ = full;
+      clash_line_ = line_;
+    }
   }
   return full;
 }
 
-void flattener::emit_statement(const frame& f, const def_statement& s, std::vector<frame>& stack) {
-  const def_model& m = file_.models[f.model];
+void flattener::emit_statement(std::size_t f, const def_statement& s) {
+  const def_model& m = file_.models[stack_[f].model];
+  line_ = s.kind == def_kind::latch   ? m.latches[s.index].line
+          : s.kind == def_kind::table ? m.tables[s.index].line
+                                      : m.cells[s.index].line;
   switch (s.kind) {
     case def_kind::latch: {
       const def_latch& l = m.latches[s.index];
@@ -272,7 +314,7 @@ void flattener::emit_statement(const frame& f, const def_statement& s, std::vect
       break;
     }
     case def_kind::cell: {
-      const resolved_cell& r = info_[f.model].cells[s.index];
+      const resolved_cell& r = info_[stack_[f].model].cells[s.index];
       if (r.child < 0) {
         const expanded_cell& e = r.flip_flop;
         // Names are taken from the expansion itself, which outlives the
@@ -305,11 +347,12 @@ void flattener::emit_statement(const frame& f, const def_statement& s, std::vect
       }
       frame child;
       child.model = r.child;
-      child.prefix = f.prefix + r.label + "/";
+      child.parent = static_cast<int>(f);
+      child.label = &r.label;
       child.serial = ++serials_;
       for (const def_binding& b : m.cells[s.index].bindings)
         child.bound.emplace(b.key, name_in(f, b.value));
-      stack.push_back(std::move(child));
+      stack_.push_back(std::move(child));
       break;
     }
   }
@@ -322,23 +365,25 @@ outcome flattener::emit() {
   out_.line = top.line;
   for (const resolved_cell& r : info_[0].cells)
     if (r.child >= 0) hierarchical_ = true;
-  std::vector<frame> stack(1);
-  stack[0].model = 0;
-  stack[0].serial = 0;
+  stack_.assign(1, frame());
+  stack_[0].model = 0;
   for (std::string_view n : top.inputs)
-    out_.inputs.push_back(name_in(stack[0], n));
+    out_.inputs.push_back(name_in(0, n));
   for (std::string_view n : top.outputs)
-    out_.outputs.push_back(name_in(stack[0], n));
+    out_.outputs.push_back(name_in(0, n));
   out_.order.reserve(info_[0].size);
-  while (!stack.empty()) {
-    frame& f = stack.back();
-    const def_model& m = file_.models[f.model];
-    if (f.next == m.statements.size()) {
-      stack.pop_back();
+  while (!stack_.empty()) {
+    const std::size_t f = stack_.size() - 1;
+    const def_model& m = file_.models[stack_[f].model];
+    if (stack_[f].next == m.statements.size()) {
+      stack_.pop_back();
       continue;
     }
-    const def_statement s = m.statements[f.next++];
-    emit_statement(f, s, stack);  // may push a frame: `f` is not used after it
+    emit_statement(f, m.statements[stack_[f].next++]);
+    if (name_bytes_ > limits_.max_name_bytes)
+      return refuse(top.line, "",
+                    "flattening model " + top.name + " would make names of more than " +
+                        std::to_string(limits_.max_name_bytes) + " bytes");
   }
   return outcome();
 }

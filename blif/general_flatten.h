@@ -11,7 +11,8 @@
 // Refused: a model that instantiates itself (directly or not), a port the
 // model does not have or that is bound twice, a black box (`.blackbox`)
 // instantiated, a hierarchical name that meets another signal's name, and
-// a flattened model of more than `max_statements` latches and tables.
+// a flattened model of more than `max_statements` latches and tables or
+// whose names take more than `max_name_bytes` bytes.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +24,8 @@
 namespace tessaro {
 
 struct flatten_limits {
-  std::size_t max_statements = 10000000;
+  std::size_t max_statements = 10000000;  // latches and tables
+  std::size_t max_name_bytes = 1u << 30;  // bytes of all names written, counted with repeats
 };
 
 // What the flattening read that the caller reports in its warnings.

@@ -297,7 +297,8 @@ outcome expand_flip_flop(const std::string& file, const def_cell& cell, const yo
     if (indexed || !ports.count(key)) key += "[" + std::to_string(bit) + "]";
     auto it = ports.find(key);
     if (it == ports.end())
-      return outcome(refusal(file, cell.line, "", "Yosys cell " + type + " lacks its port " + key));
+      return outcome(refusal(file, cell.line, "",
+                             "Yosys cell " + type + " lacks its port " + (indexed ? key : name)));
     signal = std::string(it->second);
     return outcome();
   };
