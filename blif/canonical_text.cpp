@@ -57,6 +57,18 @@ outcome write_canonical_text(const flat_model& model, std::string& out) {
   if (!all_identifiers(model, bad))
     return refusal(model.file, 0, bad,
                    "the name " + bad + " is no identifier of the subset: encode the model first");
+  std::size_t size = 64 + model.name.size();
+  for (const auto* list : {&model.inputs, &model.outputs})
+    for (const std::string& n : *list)
+      size += n.size() + 1;
+  for (const flat_latch& l : model.latches)
+    size += l.input.size() + l.output.size() + 12;
+  for (const flat_table& t : model.tables) {
+    size += 8 + t.rows.size() * (t.names.size() + 2) + t.names.size() + 2;
+    for (const std::string& n : t.names)
+      size += n.size();
+  }
+  out.reserve(size);
   out += ".model ";
   out += model.name;
   out += '\n';

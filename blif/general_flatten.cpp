@@ -31,8 +31,7 @@ struct model_info {
 
 class flattener {
  public:
-  flattener(const def_file& file, flat_model& out, flatten_counts& counts,
-            const flatten_limits& limits)
+  flattener(def_file& file, flat_model& out, flatten_counts& counts, const flatten_limits& limits)
       : file_(file), out_(out), counts_(counts), limits_(limits), info_(file.models.size()) {
     for (std::size_t i = 0; i < file.models.size(); ++i)
       index_.emplace(file.models[i].name, static_cast<int>(i));
@@ -68,7 +67,7 @@ class flattener {
   std::vector<frame> stack_;
   std::size_t name_bytes_ = 0;
 
-  const def_file& file_;
+  def_file& file_;
   flat_model& out_;
   flatten_counts& counts_;
   const flatten_limits& limits_;
@@ -303,12 +302,16 @@ void flattener::emit_statement(std::size_t f, const def_statement& s) {
       break;
     }
     case def_kind::table: {
-      const def_table& t = m.tables[s.index];
+      def_table& t = file_.models[stack_[f].model].tables[s.index];
       flat_table ft;
       ft.names.reserve(t.names.size());
       for (std::string_view n : t.names)
         ft.names.push_back(name_in(f, n));
-      ft.rows = t.rows;
+      // The top model is emitted once: its rows move.
+      if (f == 0)
+        ft.rows = std::move(t.rows);
+      else
+        ft.rows = t.rows;
       ft.line = t.line;
       out_.add_table(std::move(ft));
       break;
@@ -390,7 +393,7 @@ outcome flattener::emit() {
 
 }  // namespace
 
-outcome flatten_top(const def_file& file, flat_model& out, flatten_counts& counts,
+outcome flatten_top(def_file& file, flat_model& out, flatten_counts& counts,
                     const flatten_limits& limits) {
   return flattener(file, out, counts, limits).run();
 }

@@ -37,7 +37,8 @@ struct flatten_counts {
   long first_asynchronous_line = 0;
 };
 
-outcome flatten_top(const def_file& file, flat_model& out, flatten_counts& counts,
+// The rows of the top model's tables are moved into `out`.
+outcome flatten_top(def_file& file, flat_model& out, flatten_counts& counts,
                     const flatten_limits& limits = flatten_limits());
 
 }  // namespace tessaro

@@ -114,20 +114,27 @@ bool find_display_clash(const std::vector<std::pair<std::string, std::string>>& 
   return false;
 }
 
+void encode_names(flat_model& model) {
+  auto encode = [](std::string& n) {
+    if (!encoding_keeps(n)) n = encode_name(n);
+  };
+  encode(model.name);
+  for (std::string& n : model.inputs)
+    encode(n);
+  for (std::string& n : model.outputs)
+    encode(n);
+  for (flat_latch& l : model.latches) {
+    encode(l.input);
+    encode(l.output);
+  }
+  for (flat_table& t : model.tables)
+    for (std::string& n : t.names)
+      encode(n);
+}
+
 flat_model encode_model(const flat_model& model) {
   flat_model out = model;
-  out.name = encode_name(model.name);
-  for (std::string& n : out.inputs)
-    n = encode_name(n);
-  for (std::string& n : out.outputs)
-    n = encode_name(n);
-  for (flat_latch& l : out.latches) {
-    l.input = encode_name(l.input);
-    l.output = encode_name(l.output);
-  }
-  for (flat_table& t : out.tables)
-    for (std::string& n : t.names)
-      n = encode_name(n);
+  encode_names(out);
   return out;
 }
 

@@ -55,5 +55,7 @@ bool find_display_clash(const std::vector<std::pair<std::string, std::string>>& 
 
 // The model with every name (model name included) encoded.
 flat_model encode_model(const flat_model& model);
+// Encodes every name of `model` in place.
+void encode_names(flat_model& model);
 
 }  // namespace tessaro

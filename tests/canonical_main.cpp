@@ -22,7 +22,10 @@ int main(int argc, char** argv) {
   for (const tessaro::diagnostic& w : warnings)
     std::cerr << tessaro::diagnostic_line(w) << '\n';
   std::string text;
-  if (o) o = tessaro::write_canonical_text(tessaro::encode_model(model), text);
+  if (o) {
+    tessaro::encode_names(model);
+    o = tessaro::write_canonical_text(model, text);
+  }
   if (!o) {
     std::cerr << tessaro::diagnostic_line(o.error()) << std::endl;
     return 1;
