@@ -6,6 +6,7 @@ What it reads, and how (the rules tessaro-merge documents for its reader):
   - '#' comments to the end of the physical line; a backslash ending a
     physical line (after its comment and trailing blanks) joins the next
     one; blanks are space, tab, CR, FF and VT; any other byte is a name's.
+  - Lines of names right after '.inputs' or '.outputs' continue the list.
   - Several models: the first is the top. Statements before any '.model'
     form a model named after the file. '.end' may be missing.
   - '.names' rows of input values and one output value (0 or 1), '.latch'
@@ -72,7 +73,7 @@ class _Def:
 
 
 def _definitions(text, where):
-    models, order, current, table, skipping = {}, [], None, None, None
+    models, order, current, table, skipping, names_list = {}, [], None, None, None, None
     base = re.sub(r"\.blif$", "", where.rsplit("/", 1)[-1])
     closed = False
     for line, words in logical_lines(text):
@@ -89,6 +90,9 @@ def _definitions(text, where):
                 continue
             skipping = None
         if not head.startswith("."):
+            if names_list is not None:  # a name list run over several lines
+                names_list.extend(words)
+                continue
             if table is None:
                 raise BlifError("%s:%d: text outside a table" % (where, line))
             names, rows = table
@@ -98,7 +102,7 @@ def _definitions(text, where):
                 raise BlifError("%s:%d: bad row %r" % (where, line, row))
             rows.append(row)
             continue
-        table = None
+        table = names_list = None
         if head == ".model":
             current = _Def(" ".join(words[1:]))
             if current.name in models or not words[1:]:
@@ -116,7 +120,8 @@ def _definitions(text, where):
         if head == ".end":
             current, closed = None, True
         elif head in (".inputs", ".outputs"):
-            (current.inputs if head == ".inputs" else current.outputs).extend(words[1:])
+            names_list = current.inputs if head == ".inputs" else current.outputs
+            names_list.extend(words[1:])
         elif head == ".names":
             table = (words[1:], [])
             current.body.append(("table",) + table)
