@@ -102,31 +102,37 @@ TEST(Automaton, NameAccessorsOutOfRange) {
   EXPECT_EQ(a->outputs_list(), L({"o"}));
 }
 
-TEST(Merge, NullArgumentsGiveNullAndWriteNothing) {
-  b_automaton* a = make(L({}), L({"x"}), L({"y"}), L({}));
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(merge(nullptr, nullptr), nullptr);
-  EXPECT_EQ(merge(nullptr, a), nullptr);
-  EXPECT_EQ(merge(a, nullptr), nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST(Merge, ConnectorsInDiscoveryOrder) {
+TEST(Merge, ConnectorsInDiscoveryOrderAndNothingPrintedButTheTrace) {
   // a: inputs x and w, output y. b: input y, outputs x and x2.
   b_automaton* a = make(L({}), L({"x", "w"}), L({"y"}), L({}));
   b_automaton* b = make(L({}), L({"y"}), L({"x", "x2"}), L({}));
+  std::ostringstream listed;
+  print_connections(listed, merge_connectors(*a, *b));
+  EXPECT_EQ(listed.str(), "Connections list:\n(1:0 --> 0:0\n, 0:0 --> 1:0\n)\n");
+  std::ostringstream trace;
+  std::unique_ptr<b_automaton> m;
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  b_automaton* m = keep(merge(a, b));
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "Connections list:\n(1:0 --> 0:0\n, 0:0 --> 1:0\n)\n");
+  ASSERT_TRUE(merge(*a, "a.blif", *b, "b.blif", &trace, m).ok());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->inputs_list(), L({"w"}));
   EXPECT_EQ(m->outputs_list(), L({"x2"}));
   EXPECT_EQ(m->locals_list(), L({"inst0_x", "inst1_y", "inst0_y", "inst1_x"}));
-  EXPECT_NE(err.find("connexion inst0_x= inst1_x\n"), std::string::npos);
-  EXPECT_NE(err.find("connexion inst1_y= inst0_y\n"), std::string::npos);
+  EXPECT_NE(trace.str().find("connexion inst0_x= inst1_x\n"), std::string::npos);
+  EXPECT_NE(trace.str().find("connexion inst1_y= inst0_y\n"), std::string::npos);
+  // Without a stream there is no trace, and the same automaton.
+  std::unique_ptr<b_automaton> quiet;
+  ASSERT_TRUE(merge(*a, "a.blif", *b, "b.blif", nullptr, quiet).ok());
+  EXPECT_EQ(quiet->locals_list(), m->locals_list());
+  EXPECT_EQ(quiet->nb_equ_def(), m->nb_equ_def());
+}
+
+TEST(Merge, EmptyConnectionList) {
+  std::ostringstream listed;
+  print_connections(listed, {});
+  EXPECT_EQ(listed.str(), "Connections list:\n()\n");
 }
 
 // A function with exponentially many paths but a linear number of nodes:
