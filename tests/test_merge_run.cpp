@@ -334,3 +334,40 @@ TEST(MergeRun, RepeatedInterfaceNamesCountOnce) {
       run_ok(d, ".model a\n.inputs x x\n.outputs y y\n.names x y\n0 1\n.end\n", ".model b\n.end\n"),
       ".model a_b\n.inputs x\n.outputs y\n\n.names  x y\n0 1\n\n.end\n\n");
 }
+
+TEST(MergeRun, RefusalInTheSecondFileNamesIt) {
+  TempDir d;
+  const char a[] = ".model a\n.inputs i\n.outputs o\n.names i o\n1 1\n.end\n";
+  d.write("a.blif", a);
+  d.write("b.blif", ".model b\n.outputs y\n.names y\n1\n.names y\n0\n.end\n");
+  auto r = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n");
+  EXPECT_EQ(r.err, "b.blif: signal y is defined by two tables\n");
+  EXPECT_EQ(d.read("a_b.blif"), "");
+  // The log holds both traces, the second up to its final reduction.
+  const std::string log = d.read("a_b.log");
+  EXPECT_EQ(log.find("1 --> definition finale\n"),
+            log.find("6 --> b\n") - std::string("1 --> definition finale\n").size());
+  EXPECT_EQ(log.substr(log.size() - 24), "1 --> definition finale\n");
+  // A row longer than its names keeps its fixed text, in either file.
+  d.write("b.blif", ".model b\n.inputs x\n.outputs y\n.names x y\n1 1 1\n.end\n");
+  auto fixed = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(fixed.status, 1);
+  EXPECT_EQ(fixed.err, "error in blif definition about y variable\n");
+  EXPECT_EQ(d.read("a_b.blif"), "");
+}
+
+TEST(MergeRun, ARefusedModelEndsTheParseAtItsEnd) {
+  TempDir d;
+  // Nothing after ".end" is read: no syntax error, no echo of the bracket.
+  d.write("a.blif", ".model m\n.latch d s 0\n.latch e s 1\n.end\n[junk\n");
+  d.write("b.blif", ".model b\n.end\n");
+  auto r = run_tessaro(d.path(), {"a", "b"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "parsing of a.blif and b.blif\n");
+  EXPECT_EQ(r.err, "a.blif: signal s is the output of two latches\n");
+  EXPECT_EQ(d.read("a_b.blif"), "");
+  const std::string log = d.read("a_b.log");
+  EXPECT_EQ(log.substr(log.size() - 24), "1 --> definition finale\n");
+}
