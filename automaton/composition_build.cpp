@@ -5,19 +5,15 @@
 
 namespace {
 
-// The composed index of every variable of the part's manager: that of the
-// first position of its name (a name listed twice in a part, such as a
-// latch output also listed as an output, has one variable, read as the
-// signal of its first position).
-std::vector<int> variable_map(const part_names& names, const std::vector<int>& by_position,
+// The composed index of every variable of the part's manager: the plan's
+// entry of the variable of the same name.
+std::vector<int> variable_map(const composition_plan& plan, std::size_t p,
                               const bddpp_manager& man) {
   std::vector<int> map(static_cast<std::size_t>(man.Nb_bdd_vars()), -1);
-  std::vector<char> seen(map.size(), 0);
-  for (std::size_t pos = 0; pos < names.positions.size(); ++pos) {
-    const long i = man.Index_var_by_name(names.positions[pos]);
-    if (i < 0 || seen[static_cast<std::size_t>(i)]) continue;
-    seen[static_cast<std::size_t>(i)] = 1;
-    map[static_cast<std::size_t>(i)] = by_position[pos];
+  const std::vector<int>& positions = plan.variable_positions[p];
+  for (std::size_t k = 0; k < positions.size(); ++k) {
+    const long i = man.Index_var_by_name(plan.parts[p].positions[positions[k]]);
+    if (i >= 0) map[static_cast<std::size_t>(i)] = plan.by_variable[p][k];
   }
   return map;
 }
@@ -61,8 +57,7 @@ composition_builder::composition_builder(const composition_plan& plan,
   s.trans_wood->update_bdd_vars();
   s.def_wood->update_bdd_vars();
   for (std::size_t p = 0; p < parts.size(); ++p) {
-    std::vector<int> map =
-        variable_map(plan.parts[p], plan.by_position[p], *parts[p]->manager_associe());
+    std::vector<int> map = variable_map(plan, p, *parts[p]->manager_associe());
     parts_.push_back(std::make_unique<part_copy>(parts[p], std::move(map), man));
   }
 }

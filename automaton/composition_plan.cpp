@@ -10,22 +10,23 @@
 
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace {
 
 // Composed names of one range, in index order, with their origins and a
-// lookup of the first position of a name.
+// lookup of the first position of the names that are looked up.
 class name_range {
  public:
-  // 0-based position of `name`, or -1.
+  // 0-based position of `name` when it was appended with a lookup, or -1.
   int find(const std::string& name) const {
     auto it = where_.find(name);
     return it == where_.end() ? -1 : it->second;
   }
-  int append(std::string name, variable_origin origin) {
+  int append(std::string name, variable_origin origin, bool looked_up = true) {
     const int at = static_cast<int>(names_.size());
-    where_.emplace(name, at);
+    if (looked_up) where_.emplace(name, at);
     names_.push_back(std::move(name));
     origins_.push_back(origin);
     return at;
@@ -40,15 +41,6 @@ class name_range {
   std::vector<std::string> names_;
   std::vector<variable_origin> origins_;
   std::unordered_map<std::string, int> where_;
-};
-
-// An ored output read by the part that defines it: the part's definition
-// goes to a local of its own, which the part's functions read.
-struct private_output {
-  int part;
-  int position;
-  int output_var;
-  int local_var;
 };
 
 const char* kind_of(const part_names& part, int position) {
@@ -72,6 +64,7 @@ class planner {
     place_locals();
     if (tessaro::outcome distinct = refuse_collisions(); !distinct) return distinct;
     resolve_pending();
+    map_variables();
     plan_copies();
     plan_wires();
     gather_names();
@@ -123,6 +116,8 @@ class planner {
   // ---- The entries left pending, the definitions and wires ----
 
   void resolve_pending();
+  void map_variables();
+  int carried_signal(int p, int position) const;
   void plan_copies();
   void plan_wires();
   void gather_names();
@@ -147,7 +142,6 @@ class planner {
   std::unordered_map<std::string, int> passed_through_;
   // Outputs that take the entry of their part's input of the same name.
   std::vector<std::pair<int, int>> input_aliases_;
-  std::vector<private_output> private_outputs_;
 };
 
 void planner::index_parts() {
@@ -308,7 +302,7 @@ tessaro::outcome planner::place_ored_output(int p, int position) {
 // definition goes to a local, the part's entry points there, and the
 // output is defined as that local (among the others' definitions).
 void planner::keep_private_definition(int p, int position, int output_var) {
-  private_outputs_.push_back({p, position, output_var, -1});
+  plan_.private_outputs.push_back({p, position, output_var, -1});
 }
 
 tessaro::outcome planner::refuse_self_driving_wire(int p, int position) const {
@@ -330,16 +324,16 @@ tessaro::outcome planner::refuse_passed_through_and_defined(int through, int def
 // The connection locals, the private outputs' locals, then the prefixed
 // locals of every part.
 void planner::place_locals() {
-  for (private_output& o : private_outputs_) {
+  for (private_output& o : plan_.private_outputs) {
     o.local_var = local_base() + locals_.size();
     entry(o.part, o.position) = o.local_var;
-    locals_.append(prefixed_name(o.part, o.position), {o.part, o.position, true});
+    locals_.append(prefixed_name(o.part, o.position), {o.part, o.position, true}, false);
   }
   for (std::size_t p = 0; p < parts_.size(); ++p) {
     for (int pos = parts_[p].first_local(); pos < static_cast<int>(parts_[p].positions.size());
          ++pos) {
       entry(p, pos) = local_base() + locals_.size();
-      locals_.append(prefixed_name(p, pos), {static_cast<int>(p), pos, true});
+      locals_.append(prefixed_name(p, pos), {static_cast<int>(p), pos, true}, false);
     }
   }
 }
@@ -396,24 +390,44 @@ void planner::resolve_pending() {
     entry(p, position) = entry(p, input(p, parts_[p].positions[position]));
 }
 
-// After its own definitions, a part defines its outputs that carry its
-// latch output or input of the same name, then its ored outputs that it
-// reads, as their private locals.
+void planner::map_variables() {
+  plan_.variable_positions.resize(parts_.size());
+  plan_.by_variable.resize(parts_.size());
+  for (std::size_t p = 0; p < parts_.size(); ++p) {
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(parts_[p].positions.size());
+    for (std::size_t pos = 0; pos < parts_[p].positions.size(); ++pos) {
+      if (!seen.insert(parts_[p].positions[pos]).second) continue;
+      plan_.variable_positions[p].push_back(static_cast<int>(pos));
+      plan_.by_variable[p].push_back(plan_.by_position[p][pos]);
+    }
+  }
+}
+
+// The latch output, else the input, of part p named like its output at
+// `position`; -1 when there is none.
+int planner::carried_signal(int p, int position) const {
+  const std::string& name = parts_[p].positions[position];
+  const int latch = state_var(p, name);
+  return latch >= 0 ? latch : input(p, name);
+}
+
+// After its own definitions, a part defines its outputs that have a variable
+// of their own and carry its latch output or input of the same name, then
+// its ored outputs that it reads, as their private locals.
 void planner::plan_copies() {
   plan_.copies.resize(parts_.size());
   const int first_output = state_count() + input_count();
   for (std::size_t p = 0; p < parts_.size(); ++p) {
-    const part_names& part = parts_[p];
-    for (int pos = part.first_output(); pos < part.first_local(); ++pos) {
+    for (int pos = parts_[p].first_output(); pos < parts_[p].first_local(); ++pos) {
       const int target = entry(p, pos);
-      if (target < first_output || target >= local_base()) continue;
-      int source = state_var(p, part.positions[pos]);
-      if (source < 0) source = input(p, part.positions[pos]);
-      if (source >= 0) plan_.copies[p].push_back({target, entry(p, source)});
+      const int source = carried_signal(p, pos);
+      if (target >= first_output && target < local_base() && source >= 0)
+        plan_.copies[p].push_back({target, entry(p, source)});
     }
-    for (const private_output& o : private_outputs_)
-      if (o.part == static_cast<int>(p)) plan_.copies[p].push_back({o.output_var, o.local_var});
   }
+  for (const private_output& o : plan_.private_outputs)
+    plan_.copies[o.part].push_back({o.output_var, o.local_var});
 }
 
 void planner::plan_wires() {

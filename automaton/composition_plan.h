@@ -76,6 +76,15 @@ struct signal_copy {
   int source = -1;
 };
 
+// An ored output read by a part that defines it: the part's definition goes
+// to a local of its own, which the part's functions read.
+struct private_output {
+  int part = -1;
+  int position = -1;
+  int output_var = -1;
+  int local_var = -1;
+};
+
 // One connector as composed variables: the driven input's local, defined as
 // the driving output's variable.
 struct planned_wire {
@@ -99,6 +108,13 @@ struct composition_plan {
   std::vector<variable_origin> origins;
   // Per part: the composed index of every position.
   std::vector<std::vector<int>> by_position;
+  // Per part, one entry per variable as a declaration numbers them (each
+  // name once, at its first position): that position, and its composed
+  // index. A name listed twice (a latch output also listed as an output)
+  // is one variable, read as the signal of its first position.
+  std::vector<std::vector<int>> variable_positions;
+  std::vector<std::vector<int>> by_variable;
+  std::vector<private_output> private_outputs;
   // Per part, in order: its outputs that carry another of its signals (a
   // latch output or an input of the same name), then the ored outputs it
   // reads, defined as their private locals.

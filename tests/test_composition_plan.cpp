@@ -124,6 +124,11 @@ TEST(CompositionPlan, OredOutputReadByItsPartKeepsAPrivateDefinition) {
   EXPECT_EQ(plan.copies[0][0].target, 2);
   EXPECT_EQ(plan.copies[0][0].source, 4);
   EXPECT_TRUE(plan.copies[1].empty());
+  ASSERT_EQ(plan.private_outputs.size(), 1u);
+  EXPECT_EQ(plan.private_outputs[0].part, 0);
+  EXPECT_EQ(plan.private_outputs[0].position, 1);
+  EXPECT_EQ(plan.private_outputs[0].output_var, 2);
+  EXPECT_EQ(plan.private_outputs[0].local_var, 4);
   EXPECT_TRUE(plan.origins[4].prefixed);
   // Read, but defined by one part only: no private local.
   const composition_plan alone = plan_of(
@@ -139,6 +144,9 @@ TEST(CompositionPlan, LatchOutputListedAsOutput) {
                                          {wire(0, 0, 1, 0)});
   EXPECT_EQ(all_names(wired), (names{"inst0_q", "i", "o", "inst1_q", "inst0_d"}));
   EXPECT_EQ(wired.by_position[0], (ints{0, 1, 0, 4}));
+  // The output q is the latch's variable: one variable per name.
+  EXPECT_EQ(wired.variable_positions[0], (ints{0, 1, 3}));
+  EXPECT_EQ(wired.by_variable[0], (ints{0, 1, 4}));
   EXPECT_EQ(wired.by_position[1], (ints{3, 2}));
   EXPECT_EQ(wired.wires[0].input_var, 3);
   EXPECT_EQ(wired.wires[0].output_var, 0);
@@ -235,5 +243,6 @@ TEST(CompositionPlan, RepeatedNamesWithinAPartKeepTheirFirstPlace) {
       {part("p", "a.blif", {}, {"x", "x"}, {"x"}, {}), part("q", "b.blif", {}, {}, {}, {})});
   EXPECT_EQ(plan.input_names, (names{"x"}));
   EXPECT_EQ(plan.by_position[0], (ints{0, 0, 0}));
+  EXPECT_EQ(plan.by_variable[0], (ints{0}));
   EXPECT_EQ(plan.interface_outputs, (names{"x"}));
 }
