@@ -10,8 +10,9 @@
 
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
+
+#include "bddpp/name_index.h"
 
 namespace {
 
@@ -394,10 +395,11 @@ void planner::map_variables() {
   plan_.variable_positions.resize(parts_.size());
   plan_.by_variable.resize(parts_.size());
   for (std::size_t p = 0; p < parts_.size(); ++p) {
-    std::unordered_set<std::string_view> seen;
-    seen.reserve(parts_[p].positions.size());
-    for (std::size_t pos = 0; pos < parts_[p].positions.size(); ++pos) {
-      if (!seen.insert(parts_[p].positions[pos]).second) continue;
+    const std::vector<std::string>& positions = parts_[p].positions;
+    name_index seen(&positions);
+    for (std::size_t pos = 0; pos < positions.size(); ++pos) {
+      if (seen.find(positions[pos]) >= 0) continue;
+      seen.insert(static_cast<long>(pos));
       plan_.variable_positions[p].push_back(static_cast<int>(pos));
       plan_.by_variable[p].push_back(plan_.by_position[p][pos]);
     }
