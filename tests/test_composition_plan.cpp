@@ -49,7 +49,7 @@ names all_names(const composition_plan& plan) {
 
 }  // namespace
 
-// Part 0: latch s, inputs a and x, output y, local d. Part 1: latch t,
+// The first part: latch s, inputs a and x, output y, local d. The second: latch t,
 // inputs a and y, outputs x and z. x and y are wired both ways.
 TEST(CompositionPlan, PrefixingAndTheComposedOrder) {
   const composition_plan plan =
