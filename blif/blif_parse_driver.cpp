@@ -84,6 +84,8 @@ int blifparse_bounded(int initial_depth, int max_depth) {
     const blif_rule& r = blif_rule_at(rule);
     YYSTYPE result;
     pblif_parser->reduce(rule, values.data() + values.size() - r.length, result);
+    // A refused model ends the parse at once, before any further token.
+    if (!pblif_parser->refusal_.ok()) return 3;
     states.erase(states.end() - r.length, states.end());
     values.erase(values.end() - r.length, values.end());
     state = blif_goto_target(states.back(), r.lhs);

@@ -5,9 +5,12 @@
 #include <charconv>
 #include <cstring>
 #include <iostream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 
+#include "blif/blif_assembly.h"
 #include "blif/blif_grammar.h"
 
 class_blif_parser* pblif_parser = nullptr;
@@ -23,6 +26,7 @@ class_blif_parser::~class_blif_parser() {
 int class_blif_parser::parse(std::fstream& log, int trace) {
   log_stream = &log;
   trace_mode = trace;
+  refusal_ = tessaro::outcome();
   pblif_parser = this;
   return blifparse();
 }
@@ -154,15 +158,35 @@ void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {
 void class_blif_parser::final_action() {
   const blif_rule& r = blif_rule_at(1);
   blif_debuger_law(r.n, r.k, r.text, trace_mode, *log_stream);
-  build_automaton();
-  // Emptied so that the same parser can read the next model.
-  trans_equations.clear();
-  def_equations.clear();
+  std::unique_ptr<b_automaton> built;
+  refusal_ = assemble_automaton(take_model(), built);
+  automaton = built.release();
+}
+
+blif_model class_blif_parser::take_model() {
+  blif_model model;
+  model.name = model_name;
+  model.file = file_name;
+  model.inputs.assign(std::make_move_iterator(inputs.begin()),
+                      std::make_move_iterator(inputs.end()));
+  model.outputs.assign(std::make_move_iterator(outputs.begin()),
+                       std::make_move_iterator(outputs.end()));
+  model.latches.reserve(state_vars.size());
+  auto input = latch_inputs.begin();
+  auto value = latch_init_values.begin();
+  for (std::string& output : state_vars) {
+    model.latches.push_back({std::move(*input), std::move(output), *value == "0" ? 0 : 1, 0});
+    ++input;
+    ++value;
+  }
+  model.tables.reserve(equations.size());
+  for (class_equation_blif& table : equations)
+    model.tables.push_back({std::move(table.vars), std::move(table.pla), 0});
   inputs.clear();
   outputs.clear();
-  locals.clear();
   latch_inputs.clear();
   state_vars.clear();
   latch_init_values.clear();
   equations.clear();
+  return model;
 }

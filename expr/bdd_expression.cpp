@@ -80,7 +80,7 @@ void Bddexpression::release_members() {
   bdd_var = bdd_exp = 0;
 }
 
-void Bddexpression::attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
+void Bddexpression::take_members(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
   pw = wood;
   bddpp_manager* man = my_bdd_manager();
   if (man != nullptr) {
@@ -89,9 +89,12 @@ void Bddexpression::attach(Bddexpressionwood* wood, bdd var, bdd exp, long early
   }
   earliest_date = early;
   latest_date = late;
-  if (pw == nullptr) return;
-  build_normal_dependances();
-  pw->learn_expression(this);
+  if (pw != nullptr) build_normal_dependances();
+}
+
+void Bddexpression::attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
+  take_members(wood, var, exp, early, late);
+  if (pw != nullptr) pw->learn_expression(this);
 }
 
 bddpp_manager* Bddexpression::my_bdd_manager() const {
