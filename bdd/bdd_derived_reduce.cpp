@@ -66,27 +66,13 @@ bdd cofactor_step(bdd_manager m, bdd f, bdd c) {
   return r ^ neg;
 }
 
-struct Pair {
-  bdd f, c;
-};
-
-bdd reduce_frame(bdd_manager m, void* args) {
-  const Pair* p = static_cast<const Pair*>(args);
-  return reduce_step(m, p->f, p->c);
-}
-
-bdd cofactor_frame(bdd_manager m, void* args) {
-  const Pair* p = static_cast<const Pair*>(args);
-  return cofactor_step(m, p->f, p->c);
-}
-
 }  // namespace
 
 bdd bdd_reduce(bdd_manager m, bdd f, bdd c) {
   if (!bdd_check_arg(f) || !bdd_check_arg(c)) return 0;
-  Pair p{f, c};
+  const auto step = [m, f, c] { return reduce_step(m, f, c); };
   bdd r;
-  if (bdd_run_protected(m, reduce_frame, &p, &r) != 0) return 0;
+  if (bdd_run_protected(m, step, &r) != 0) return 0;
   return r == 0 ? m->zero : r;
 }
 
@@ -96,6 +82,5 @@ bdd bdd_cofactor(bdd_manager m, bdd f, bdd c) {
     bdd_warning("bdd_cofactor: second argument is false");
     return m->one;
   }
-  Pair p{f, c};
-  return bdd_protected(m, cofactor_frame, &p);
+  return bdd_protected(m, [m, f, c] { return cofactor_step(m, f, c); });
 }
