@@ -4,7 +4,9 @@
 // Terminals are named by their token codes (0 is the end of input). A state
 // with a default reduction takes it for every lookahead it cannot shift, so
 // syntax errors are found only in states without one; a state that only
-// reduces does so without looking at the next token.
+// reduces does so without looking at the next token. The grammar is written
+// out in tests/grammar/blif.y, against which the grammar tests check every
+// entry of these tables.
 #pragma once
 
 // Nonterminals, numbered as in the trace lines.

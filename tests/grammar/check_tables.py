@@ -6,10 +6,10 @@ The tables come from the dump program (tests/grammar/dump_blif_tables.cpp),
 the automaton from bison's XML report. Bison may number its states otherwise:
 both automata are walked from state 0 along the same symbols, which pairs
 every state of the tables with one of bison's (see pair_states), and the
-entries are compared through that pairing. Every terminal's action (shift, reduction, acceptance,
-error), every goto, every default reduction, whether a state reads a
-lookahead before it acts, the tokens a syntax error names, and the rules'
-left members and lengths must agree.
+entries are compared through that pairing. Every terminal's action (shift,
+reduction, acceptance, error), every goto, every default reduction, whether
+a state reads a lookahead before it acts, the tokens a syntax error names,
+and the rules' left members and lengths must agree.
 
   check_tables.py --bison BISON --grammar blif.y --dump DUMPER
       exit 0 when they agree, 1 with one line per difference;
