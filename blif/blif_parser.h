@@ -30,6 +30,8 @@ class class_equation_blif {
   std::vector<std::vector<int>> pla;
 };
 
+enum class blif_rule_id : int;
+
 // Semantic value of one grammar symbol; each symbol uses one member:
 // `text` for ident, nom_circuit, next_var, actual_var, initial_value;
 // `names` for ident_list, declaration_bool, input_ and output_declarations;
@@ -77,7 +79,7 @@ class class_blif_parser {
   friend int blifparse_bounded(int initial_depth, int max_depth);
 
   // Runs the action of `rule`; rhs points at the values of its right member.
-  void reduce(int rule, YYSTYPE* rhs, YYSTYPE& result);
+  void reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result);
   // Builds the automaton of the model just read, then empties the lists so
   // that the same parser can read the next model.
   void final_action();

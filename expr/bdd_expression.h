@@ -123,6 +123,9 @@ class Bddexpressionwood {
   const tessaro::set<long>& amont_dependances(long i) const { return amont_dep_table[i]; }
   // The defined indexes, ascending.
   const std::vector<long>& defined_indexes() const;
+  // Room for the support walks of the table's equations, reused from one
+  // walk to the next.
+  std::vector<long>& support_room() { return support_walk; }
 
   // Forwards to the manager.
   bdd Bdd_and(bdd f, bdd g) { return man->Bdd_and(f, g); }
@@ -171,4 +174,5 @@ class Bddexpressionwood {
   tessaro::object_pool<Bddexpression> stored;
   std::vector<tessaro::set<long>> amont_dep_table;
   long nb_level = 0;
+  std::vector<long> support_walk;
 };
