@@ -1,22 +1,30 @@
 // Declaration of an automaton: names, manager and empty tables.
 #include "automaton/b_autom_dec.h"
 
+#include <utility>
+
 #include "support/list_util.h"
 
 b_autom_dec::b_autom_dec(std::list<std::string>& state_vars, std::list<std::string>& inputs,
                          std::list<std::string>& outputs, std::list<std::string>& locals)
+    : b_autom_dec(tessaro::array_convert(state_vars), tessaro::array_convert(inputs),
+                  tessaro::array_convert(outputs), tessaro::array_convert(locals)) {}
+
+b_autom_dec::b_autom_dec(std::vector<std::string> state_vars, std::vector<std::string> inputs,
+                         std::vector<std::string> outputs, std::vector<std::string> locals)
     : storage(std::make_shared<b_autom_storage>()) {
-  storage->state_var_names = tessaro::array_convert(state_vars);
-  storage->input_names = tessaro::array_convert(inputs);
-  storage->output_names = tessaro::array_convert(outputs);
-  storage->local_names = tessaro::array_convert(locals);
+  storage->state_var_names = std::move(state_vars);
+  storage->input_names = std::move(inputs);
+  storage->output_names = std::move(outputs);
+  storage->local_names = std::move(locals);
   storage->manager = std::make_unique<bddpp_manager>();
   bddpp_manager* man = storage->manager.get();
   storage->trans_wood = std::make_unique<Bddexpressionwood>(man);
   storage->def_wood = std::make_unique<Bddexpressionwood>(man);
   // Every name gets its variable (a name listed twice keeps its first one),
   // then both tables are brought up to the variables at once.
-  for (const auto* list : {&state_vars, &inputs, &outputs, &locals})
+  for (const auto* list : {&storage->state_var_names, &storage->input_names, &storage->output_names,
+                           &storage->local_names})
     for (const std::string& name : *list)
       man->New_var_last(name);
   storage->trans_wood->update_bdd_vars();

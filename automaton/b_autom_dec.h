@@ -30,6 +30,9 @@ class b_autom_dec {
   // keeps its first variable).
   b_autom_dec(std::list<std::string>& state_vars, std::list<std::string>& inputs,
               std::list<std::string>& outputs, std::list<std::string>& locals);
+  // The same from arrays, taken over.
+  b_autom_dec(std::vector<std::string> state_vars, std::vector<std::string> inputs,
+              std::vector<std::string> outputs, std::vector<std::string> locals);
 
   // Appends a new local unless a variable of that name exists.
   void add_ident(const std::string& name);

@@ -2,9 +2,17 @@
 #include "automaton/b_automaton.h"
 
 #include <iostream>
+#include <utility>
 
 b_automaton::b_automaton(b_autom_dec* dec, bdd init, bdd assert_fn, bdd invariant_fn)
     : names(dec->storage), initial_state(init), assertion(assert_fn), invariant(invariant_fn) {}
+
+b_automaton::b_automaton(std::shared_ptr<b_autom_storage> storage, bdd init, bdd assert_fn,
+                         bdd invariant_fn)
+    : names(std::move(storage)),
+      initial_state(init),
+      assertion(assert_fn),
+      invariant(invariant_fn) {}
 
 namespace {
 

@@ -1,9 +1,11 @@
 // A Boolean automaton: named state variables, inputs, outputs and locals of
 // one BDD manager, the transition and definition tables over it, and the
 // initial state, assertion and invariant. Built from a declaration by the
-// BLIF reader, or by composing several automata.
+// BLIF reader, or by the composition of several automata
+// (automaton/composition.h).
 #pragma once
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <ostream>
@@ -12,15 +14,14 @@
 
 #include "automaton/b_autom_dec.h"
 #include "automaton/b_automaton_connector.h"
+#include "support/diagnostic.h"
 
 class b_automaton {
  public:
   // Takes over the declaration's names and tables.
   b_automaton(b_autom_dec* dec, bdd init, bdd assertion, bdd invariant);
-  // The composition of n parts wired by nconn connectors; state variables and
-  // locals of part p are prefixed with instance_names[p] and "_".
-  b_automaton(int n, b_automaton** parts, std::string* instance_names, int nconn,
-              b_automaton_connector* conns);
+  // Takes over names and tables built by another means (the composition).
+  b_automaton(std::shared_ptr<b_autom_storage> storage, bdd init, bdd assertion, bdd invariant);
   b_automaton(const b_automaton&) = delete;
   b_automaton& operator=(const b_automaton&) = delete;
 
@@ -34,6 +35,11 @@ class b_automaton {
   std::string nom_input(int i) const;
   std::string nom_output(int i) const;
   std::string nom_local(int i) const;
+
+  const std::vector<std::string>& state_var_names() const { return names->state_var_names; }
+  const std::vector<std::string>& input_names() const { return names->input_names; }
+  const std::vector<std::string>& output_names() const { return names->output_names; }
+  const std::vector<std::string>& local_names() const { return names->local_names; }
 
   std::list<std::string> state_vars_list() const;
   std::list<std::string> inputs_list() const;
@@ -63,9 +69,14 @@ class b_automaton {
   // Writes the automaton as one BLIF model.
   void BLIF_put(std::ostream& out, int method, const std::string& model_name) const;
 
+  // Renames every signal: the variable named n, and n in the name lists,
+  // become display(n), so that BLIF_put writes the names a driver shows
+  // instead of those the composition made. Refused, with nothing renamed,
+  // when two variables would get the same name.
+  tessaro::outcome rename_signals(const std::function<std::string(const std::string&)>& display);
+
  private:
   std::shared_ptr<b_autom_storage> names;
-  int max_date = 0;
   bdd initial_state = 0;
   bdd assertion = 0;
   bdd invariant = 0;

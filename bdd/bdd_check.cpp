@@ -1,6 +1,7 @@
 // The periodic check run from node lookups (collection, limits, dynamic
-// reordering, cache growth) and the protected frame that lets it abandon or
-// restart the running operation.
+// reordering, cache growth), which abandons or restarts the operation running
+// in a protected frame, and the frame's cleanup after an abandoned attempt
+// (the frame itself, bdd_run_protected, is inline in bdd/bdd_int.h).
 #include <csetjmp>
 
 #include "bdd/bdd_int.h"
@@ -9,16 +10,6 @@ namespace {
 
 [[noreturn]] void abandon(bdd_manager m, int code) {
   std::longjmp(*m->abort_context, code);
-}
-
-// One attempt of the step under a fresh context; 0 when it returned normally.
-// Kept apart so that nothing the caller reads after a longjmp lives here.
-int attempt(bdd_manager m, bdd_step_fn step, void* args, bdd* result) {
-  std::jmp_buf env;
-  m->abort_context = &env;
-  int code = setjmp(env);
-  if (code == 0) *result = step(m, args);
-  return code;
 }
 
 }  // namespace
@@ -72,32 +63,9 @@ void bdd_cleanup(bdd_manager m, int code) {
   }
 }
 
-int bdd_run_protected(bdd_manager m, bdd_step_fn step, void* args, bdd* result) {
-  std::jmp_buf* outer_context = m->abort_context;
-  const int outer_allowed = m->reordering_allowed;
-  const long outer_start = m->start_node_count;
-  const int depth = m->protect_depth;
-  bdd_shadow* const outer_shadow = m->shadow;
-  m->reordering_allowed = 1;
-  int code;
-  for (;;) {
-    m->start_node_count = m->node_count;
-    *result = 0;
-    code = attempt(m, step, args, result);
-    m->abort_context = nullptr;
-    if (code == 0) break;
-    m->protect_depth = depth;
-    m->shadow = outer_shadow;
-    bdd_cleanup(m, code);
-    if (code != kAbandonReordered) break;
-  }
-  m->abort_context = outer_context;
-  m->reordering_allowed = outer_allowed;
-  m->start_node_count = outer_start;
-  if (code != 0) {
-    *result = 0;
-    return code;
-  }
-  if (*result != 0) bdd_make_external(m, *result);
-  return 0;
+bool bdd_frame_abandoned(bdd_manager m, const bdd_frame& outer, int code) {
+  m->protect_depth = outer.protect_depth;
+  m->shadow = outer.shadow;
+  bdd_cleanup(m, code);
+  return code == kAbandonReordered;
 }

@@ -5,8 +5,9 @@
 
 namespace {
 
+// The variable replaced, by id and by its index in the current order, and
+// the operation code of the cache entries.
 struct Compose {
-  bdd f, g;
   int var_id;
   unsigned var_index;
   std::int32_t code;
@@ -55,15 +56,8 @@ bdd compose_step(bdd_manager m, bdd f, bdd g, const Compose* k) {
   return r ^ neg;
 }
 
-bdd compose_frame(bdd_manager m, void* args) {
-  Compose* k = static_cast<Compose*>(args);
-  // Read at every start: a reordering restarts the operation on a new order.
-  k->var_index = m->index_of_id[k->var_id];
-  return compose_step(m, k->f, k->g, k);
-}
-
+// The association and the operation code of the cache entries.
 struct Substitute {
-  bdd f;
   const bdd_assoc_* assoc;
   std::int32_t code;
 };
@@ -102,11 +96,6 @@ bdd substitute_step(bdd_manager m, bdd f, const Substitute* s) {
   return r ^ neg;
 }
 
-bdd substitute_frame(bdd_manager m, void* args) {
-  const Substitute* s = static_cast<const Substitute*>(args);
-  return substitute_step(m, s->f, s);
-}
-
 }  // namespace
 
 bdd bdd_compose(bdd_manager m, bdd f, bdd var, bdd g) {
@@ -117,14 +106,18 @@ bdd bdd_compose(bdd_manager m, bdd f, bdd var, bdd g) {
     return f;
   }
   const int id = bdd_node(var)->id;
-  Compose k{f, g, id, 0, kOpComposeBase + id};
-  return bdd_protected(m, compose_frame, &k);
+  Compose k{id, 0, kOpComposeBase + id};
+  return bdd_protected(m, [m, f, g, &k] {
+    // Read at every start: a reordering restarts the operation on a new order.
+    k.var_index = m->index_of_id[k.var_id];
+    return compose_step(m, f, g, &k);
+  });
 }
 
 bdd bdd_substitute(bdd_manager m, bdd f) {
   if (!bdd_check_arg(f)) return 0;
   const bdd_assoc_* a = m->current_assoc;
   std::int32_t code = a == &m->temp_assoc ? m->temp_op_code-- : kOpAssocBase + a->number;
-  Substitute s{f, a, code};
-  return bdd_protected(m, substitute_frame, &s);
+  const Substitute s{a, code};
+  return bdd_protected(m, [m, f, &s] { return substitute_step(m, f, &s); });
 }

@@ -26,25 +26,15 @@ bdd intersects_step(bdd_manager m, bdd f, bdd g) {
   return zero;
 }
 
-struct Pair {
-  bdd f, g;
-};
-
-bdd intersects_frame(bdd_manager m, void* args) {
-  const Pair* p = static_cast<const Pair*>(args);
-  return intersects_step(m, p->f, p->g);
-}
-
 }  // namespace
 
 bdd bdd_intersects(bdd_manager m, bdd f, bdd g) {
   if (!bdd_check_arg(f) || !bdd_check_arg(g)) return 0;
-  Pair p{f, g};
-  return bdd_protected(m, intersects_frame, &p);
+  return bdd_protected(m, [m, f, g] { return intersects_step(m, f, g); });
 }
 
 bdd bdd_implies(bdd_manager m, bdd f, bdd g) {
   if (!bdd_check_arg(f) || !bdd_check_arg(g)) return 0;
-  Pair p{f, g ^ 1u};
-  return bdd_protected(m, intersects_frame, &p);
+  const bdd not_g = g ^ 1u;
+  return bdd_protected(m, [m, f, not_g] { return intersects_step(m, f, not_g); });
 }

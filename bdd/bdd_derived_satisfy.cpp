@@ -19,12 +19,7 @@ bdd satisfy_step(bdd_manager m, bdd f) {
   return bdd_find(m, n->id, satisfy_step(m, f1), zero);
 }
 
-bdd satisfy_frame(bdd_manager m, void* args) {
-  return satisfy_step(m, *static_cast<bdd*>(args));
-}
-
 struct SupportCube {
-  bdd f;
   const bdd_assoc_* assoc;
   std::uint16_t* ids;  // the support's variable ids, by increasing index
   int count;
@@ -45,15 +40,13 @@ bdd support_step(bdd_manager m, bdd f, const SupportCube* s, int k) {
   return bdd_find(m, n->id, support_step(m, f1, s, next), zero);
 }
 
-bdd support_frame(bdd_manager m, void* args) {
-  SupportCube* s = static_cast<SupportCube*>(args);
-  // Listed at every start: a reordering restarts the operation on a new order.
+// Lists the support's variables by increasing index in the current order.
+void list_support(bdd_manager m, SupportCube* s) {
   s->count = 0;
   for (int i = 0; i <= s->assoc->last_index && i < m->var_count; ++i) {
     std::uint16_t id = m->id_of_index[i];
     if (s->assoc->values[id] != 0) s->ids[s->count++] = id;
   }
-  return support_step(m, s->f, s, 0);
 }
 
 }  // namespace
@@ -64,7 +57,7 @@ bdd bdd_satisfy(bdd_manager m, bdd f) {
     bdd_warning("bdd_satisfy: argument is false");
     return f;
   }
-  return bdd_protected(m, satisfy_frame, &f);
+  return bdd_protected(m, [m, f] { return satisfy_step(m, f); });
 }
 
 bdd bdd_satisfy_support(bdd_manager m, bdd f) {
@@ -76,8 +69,12 @@ bdd bdd_satisfy_support(bdd_manager m, bdd f) {
   const bdd_assoc_* a = m->current_assoc;
   std::uint16_t* ids = static_cast<std::uint16_t*>(
       mem_get_block(static_cast<std::size_t>(m->var_count + 1) * sizeof(std::uint16_t)));
-  SupportCube s{f, a, ids, 0};
-  bdd r = bdd_protected(m, support_frame, &s);
+  SupportCube s{a, ids, 0};
+  bdd r = bdd_protected(m, [m, f, &s] {
+    // Listed at every start: a reordering restarts the operation on a new order.
+    list_support(m, &s);
+    return support_step(m, f, &s, 0);
+  });
   mem_free_block(ids);
   return r;
 }

@@ -45,8 +45,9 @@
 //      mark cleared and goes back to the head of its chain, the others are
 //      freed. (An inner node's word 1 is its then-edge, a regular handle,
 //      hence even: it never looks like a free record, whose word 1 is odd.)
-//      A table left with fewer than a quarter as many nodes as buckets and a
-//      size index above 3 shrinks one step.
+//      Each table, the terminal table included, that is left with fewer than
+//      one node per 32 buckets and is larger than its starting size
+//      (kVarTableStartIndex) shrinks one size step (bdd_table_too_empty).
 //   4. The gc count goes up by one.
 // The check (every 100 node lookups) collects when the node count exceeds the
 // gc limit, then sets the limit to twice the live count, never lowering it
@@ -485,6 +486,8 @@ void bdd_free_table(bdd_manager m, var_table* vt);
 // Finds or creates (id, t, e) in the table of id with t regular; no reference
 // transfer and no check.
 bdd bdd_find_in_table(bdd_manager m, int id, bdd t, bdd e);
+// The periodic check (bdd_check.cpp), which the node lookups below run every
+// kCheckInterval lookups: collection, limits, dynamic reordering, cache growth.
 void bdd_check(bdd_manager m);
 // Links a new node (id, t, e) at the head of chain b of the table of id,
 // growing the table when it is too full; returns its offset.
@@ -594,7 +597,7 @@ bdd bdd_xnor_rec(bdd_manager m, bdd f, bdd g);
 
 // ---- References, check and collection (bdd_gc.cpp, bdd_check.cpp) ----
 
-void bdd_check(bdd_manager m);
+// (bdd_check is declared with the unique tables, whose inline lookups run it.)
 void bdd_set_gc_limit(bdd_manager m);
 void bdd_clear_temps(bdd_manager m);
 void bdd_cleanup(bdd_manager m, int code);
@@ -603,15 +606,72 @@ void bdd_sweep(bdd_manager m);
 // Runs the reorder function inside the reordering frame (bdd_reorder.cpp).
 void bdd_run_reorder(bdd_manager m);
 
-// A step run by the protected frame; args points at the operation's arguments.
-typedef bdd (*bdd_step_fn)(bdd_manager, void* args);
-// Runs step in the protected frame: returns 0 with the result made external
-// in *result (null stays null), or the abandon code (1, 2) with *result null.
-int bdd_run_protected(bdd_manager m, bdd_step_fn step, void* args, bdd* result);
+// The manager's fields as a protected frame found them on entry: it gives
+// back the first three on exit, the last two after an abandoned attempt.
+struct bdd_frame {
+  std::jmp_buf* abort_context;
+  int reordering_allowed;
+  long start_node_count;
+  int protect_depth;
+  bdd_shadow* shadow;
+};
+inline bdd_frame bdd_frame_enter(bdd_manager m) {
+  const bdd_frame outer{m->abort_context, m->reordering_allowed, m->start_node_count,
+                        m->protect_depth, m->shadow};
+  m->reordering_allowed = 1;
+  return outer;
+}
+inline void bdd_frame_leave(bdd_manager m, const bdd_frame& outer) {
+  m->abort_context = outer.abort_context;
+  m->reordering_allowed = outer.reordering_allowed;
+  m->start_node_count = outer.start_node_count;
+}
+// After an attempt abandoned with `code`: unlinks the shadow records the
+// attempt left, runs bdd_cleanup and tells whether to start again (after a
+// reordering) (bdd_check.cpp).
+bool bdd_frame_abandoned(bdd_manager m, const bdd_frame& outer, int code);
+
+// One attempt of step() under a fresh context; 0 when it returned normally.
+// Never inlined (it calls setjmp), so nothing its caller reads after a
+// longjmp lives in its frame.
+template <typename Step>
+__attribute__((noinline)) int bdd_attempt(bdd_manager m, Step& step, bdd* result) {
+  std::jmp_buf env;
+  m->abort_context = &env;
+  const int code = setjmp(env);
+  if (code == 0) *result = step();
+  return code;
+}
+
+// Runs step(), a step function's call with its arguments, in the protected
+// frame: returns 0 with the result made external in *result (null stays
+// null), or the abandon code (1, 2) with *result null. An operation that
+// must recompute something at every start (after a reordering restarts it)
+// does so inside step.
+template <typename Step>
+int bdd_run_protected(bdd_manager m, Step step, bdd* result) {
+  const bdd_frame outer = bdd_frame_enter(m);
+  int code;
+  for (;;) {
+    m->start_node_count = m->node_count;
+    *result = 0;
+    code = bdd_attempt(m, step, result);
+    m->abort_context = nullptr;
+    if (code == 0 || !bdd_frame_abandoned(m, outer, code)) break;
+  }
+  bdd_frame_leave(m, outer);
+  if (code != 0) {
+    *result = 0;
+    return code;
+  }
+  if (*result != 0) bdd_make_external(m, *result);
+  return 0;
+}
 // Same, giving null for an abandoned operation.
-inline bdd bdd_protected(bdd_manager m, bdd_step_fn step, void* args) {
+template <typename Step>
+bdd bdd_protected(bdd_manager m, Step step) {
   bdd r;
-  bdd_run_protected(m, step, args, &r);
+  bdd_run_protected(m, step, &r);
   return r;
 }
 

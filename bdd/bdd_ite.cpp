@@ -7,18 +7,8 @@
 
 namespace {
 
-struct Ite3 {
-  bdd f, g, h;
-};
-
-bdd ite_frame(bdd_manager m, void* args) {
-  const Ite3* a = static_cast<const Ite3*>(args);
-  return bdd_ite_step(m, a->f, a->g, a->h);
-}
-
 bdd ite_public(bdd_manager m, bdd f, bdd g, bdd h) {
-  Ite3 a{f, g, h};
-  return bdd_protected(m, ite_frame, &a);
+  return bdd_protected(m, [m, f, g, h] { return bdd_ite_step(m, f, g, h); });
 }
 
 // The function with cofactors t and e at variable id. When they are those

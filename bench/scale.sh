@@ -4,12 +4,15 @@
 # of two builds.
 #
 # Usage:
-#   bench/scale.sh [-b BINARY] [--runs N] [--sizes "2000 4000 ..."] [--no-yosys]
+#   bench/scale.sh [-b BINARY] [--floor FLOOR] [--runs N] [--sizes "2000 4000 ..."] [--no-yosys]
 #   bench/scale.sh --check-same OLD_BINARY NEW_BINARY [--sizes "..."] [--seeds N]
 #                  [--pairs "s27:s208 gen:400 equiv:3 ..."]
 #   bench/scale.sh --self-test [-b BINARY]
 #
-# BINARY defaults to build/release/tessaro. Pairs come from the benchmark
+# BINARY defaults to build/release/tessaro. The floor section compares the
+# biggest pairs with the time bench/output_floor (FLOOR, default
+# build/release/bench/output_floor) takes to write the same output bytes,
+# and gives the run's time as a multiple of it. Pairs come from the benchmark
 # circuits beside the repository (../shared/benchmarks, or the folder named by
 # TESSARO_BENCHMARKS; skipped when absent) and from bench/gen_circuit.py: the
 # generated pair of size GATES is two circuits (sides a and b) of GATES/2
@@ -34,6 +37,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 benchmarks=${TESSARO_BENCHMARKS:-$root/../shared/benchmarks}
 bin=$root/build/release/tessaro
+floor_bin=$root/build/release/bench/output_floor
 runs=3
 sizes="2000 4000 8000 16000 32000"
 seeds=30
@@ -52,6 +56,7 @@ usage() {
 while [ $# -gt 0 ]; do
   case $1 in
     -b) bin=$2; shift 2 ;;
+    --floor) floor_bin=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
     --seeds) seeds=$2; shift 2 ;;
@@ -301,6 +306,27 @@ yosys_row() {
     printf "%-22s %9.3f %9.3f %9.2f   %s\n", l, t, y, (t > 0) ? y / t : 0, n }'
 }
 
+# The floor of a pair: tessaro once to capture what it writes, then the
+# time bench/output_floor takes to write the same bytes through the same
+# kinds of streams (best of $runs), beside tessaro's best of $runs.
+floor_row() {
+  local name=$1 dir a b t f r best='' bestf=''
+  dir=$work/floor_${name//:/_}
+  read -r a b < <(make_pair "$name" "$dir") || true
+  for ((r = 0; r < runs; r++)); do
+    read -r t _ _ _ < <(run_once "$bin" "$dir" "$a" "$b")
+    best=$(min "$t" "$best")
+    (cd "$dir" && "$floor_bin" stdout.txt stderr.txt "${a}_$b.blif" "${a}_$b.log" \
+      floor_model.blif floor_log.log floor_time.txt >floor_out.txt 2>floor_err.txt)
+    f=$(awk '{ printf "%.4f", $1 }' "$dir/floor_time.txt")
+    bestf=$(min "$f" "$bestf")
+  done
+  local bytes
+  bytes=$(cat "$dir/stdout.txt" "$dir/stderr.txt" "$dir/${a}_$b.blif" "$dir/${a}_$b.log" | wc -c)
+  awk -v l="$a+$b" -v t="$best" -v f="$bestf" -v n="$bytes" 'BEGIN {
+    printf "%-22s %9.1f %9.3f %9.4f %9.2f\n", l, n / 1e6, t, f, (f > 0) ? t / f : 0 }'
+}
+
 # The default pairs of --check-same, appended to the caller's `pairs`.
 check_pairs() {
   local n
@@ -511,5 +537,14 @@ else
   [ "$have_benchmarks" = 1 ] && yosys_row s38417:s38584
   last=${gen[${#gen[@]}-1]}
   yosys_row "$last"
+fi
+echo
+echo "the floor: the time to write the run's own output bytes (bench/output_floor)"
+if [ ! -x "$floor_bin" ]; then
+  echo "no output_floor binary at $floor_bin: skipped"
+else
+  printf '%-22s %9s %9s %9s %9s\n' pair out_MB tessaro_s floor_s x_floor
+  [ "$have_benchmarks" = 1 ] && floor_row s38417:s38584
+  floor_row "${gen[${#gen[@]}-1]}"
 fi
 echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg); calibration: $(calibration) s"

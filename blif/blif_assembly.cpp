@@ -1,69 +1,105 @@
-// Assembly of one automaton from the lists of a parsed model: locals,
+// Assembly of one automaton from a model record: checks, locals,
 // declaration, transitions, initial state, definitions.
+#include "blif/blif_assembly.h"
+
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
-#include "blif/blif_parser.h"
+#include "automaton/b_autom_dec.h"
 #include "support/reference_paths.h"
 
-void class_blif_parser::build_automaton() {
-  check_signals();
-  compute_locals();
-  declaration = new b_autom_dec(state_vars, inputs, outputs, locals);
-  compute_transitions();
-  bddpp_manager* man = declaration->manager_associe();
-  automaton = new b_automaton(declaration, initial_state, man->Bdd_one(), man->Bdd_zero());
+namespace {
+
+// The names of a list, each once, in order of first occurrence. The set
+// holds views of the list's own names, which stay in place meanwhile.
+std::vector<std::string> distinct(const std::vector<std::string>& names) {
+  std::vector<std::string> kept;
+  kept.reserve(names.size());
+  std::unordered_set<std::string_view> seen;
+  seen.reserve(names.size());
+  for (const std::string& name : names)
+    if (seen.insert(name).second) kept.push_back(name);
+  return kept;
 }
 
-void class_blif_parser::compute_locals() {
-  locals.clear();
-  // Views of the names of the model's lists, which stay in place meanwhile.
+std::vector<std::string> latch_outputs(const blif_model& model) {
+  std::vector<std::string> names;
+  names.reserve(model.latches.size());
+  for (const blif_latch& latch : model.latches)
+    names.push_back(latch.output);
+  return names;
+}
+
+// Every name of a table that is neither an input, an output, a latch output
+// nor already listed, in order of first occurrence; then every latch input
+// that occurs nowhere else (an undriven signal of the model).
+std::vector<std::string> model_locals(const blif_model& model) {
+  std::vector<std::string> locals;
+  // Views of the model's names, which stay in place meanwhile.
   std::unordered_set<std::string_view> known;
-  known.reserve(inputs.size() + outputs.size() + state_vars.size() + equations.size() +
-                latch_inputs.size());
-  for (const auto* list : {&inputs, &outputs, &state_vars})
-    known.insert(list->begin(), list->end());
-  for (const class_equation_blif& table : equations) {
-    for (const std::string& name : table.vars) {
+  known.reserve(model.inputs.size() + model.outputs.size() + 2 * model.latches.size() +
+                model.tables.size());
+  known.insert(model.inputs.begin(), model.inputs.end());
+  known.insert(model.outputs.begin(), model.outputs.end());
+  for (const blif_latch& latch : model.latches)
+    known.insert(latch.output);
+  for (const blif_table& table : model.tables)
+    for (const std::string& name : table.names)
       if (known.insert(name).second) locals.push_back(name);
-    }
-  }
-  // A latch input that nothing else names is an undriven signal of the model.
-  for (const std::string& name : latch_inputs) {
-    if (known.insert(name).second) locals.push_back(name);
-  }
+  for (const blif_latch& latch : model.latches)
+    if (known.insert(latch.input).second) locals.push_back(latch.input);
+  return locals;
 }
 
-void class_blif_parser::compute_transitions() {
-  bddpp_manager* man = declaration->manager_associe();
-  auto d = latch_inputs.begin();
-  for (const std::string& s : state_vars) {
-    trans_equations.push_back(Bddexpression(s, declaration->trans_wood_associee(),
-                                            declaration->bdd_ident_associe(s),
-                                            declaration->bdd_ident_associe(*d), 0, 0));
-    ++d;
-  }
-  // The initial state is the product of one literal per latch. State
-  // variables come first in the order, so it is built from the last latch
-  // up: each conjunction then puts a new top node over the product so far.
-  initial_state = man->Bdd_one();
-  auto conjoin = [&](const std::string& state_var, const std::string& value) {
-    bdd var = declaration->bdd_ident_associe(state_var);
-    bdd literal = value == "0" ? man->Bdd_not(var) : man->Bdd_dup(var);
-    bdd conj = man->Bdd_and(literal, initial_state);
+// One transition per latch: the next value of its output is its input.
+void enter_transitions(const blif_model& model, b_autom_dec& dec) {
+  for (const blif_latch& latch : model.latches)
+    dec.trans_wood_associee()->define(latch.output, dec.bdd_ident_associe(latch.output),
+                                      dec.bdd_ident_associe(latch.input));
+}
+
+// The product of one literal per latch. State variables come first in the
+// order, so it is built from the last latch up: each conjunction then puts
+// a new top node over the product so far.
+bdd initial_state(const blif_model& model, b_autom_dec& dec) {
+  bddpp_manager* man = dec.manager_associe();
+  bdd state = man->Bdd_one();
+  auto conjoin = [&](const blif_latch& latch) {
+    bdd var = dec.bdd_ident_associe(latch.output);
+    bdd literal = latch.initial_value == 0 ? man->Bdd_not(var) : man->Bdd_dup(var);
+    bdd conj = man->Bdd_and(literal, state);
     man->Bdd_free(literal);
-    man->Bdd_free(initial_state);
-    initial_state = conj;
+    man->Bdd_free(state);
+    state = conj;
   };
   if (tessaro::reference_paths()) {
-    auto v = latch_init_values.begin();
-    for (auto s = state_vars.begin(); s != state_vars.end(); ++s, ++v)
-      conjoin(*s, *v);
+    for (auto it = model.latches.begin(); it != model.latches.end(); ++it)
+      conjoin(*it);
   } else {
-    auto v = latch_init_values.rbegin();
-    for (auto s = state_vars.rbegin(); s != state_vars.rend(); ++s, ++v)
-      conjoin(*s, *v);
+    for (auto it = model.latches.rbegin(); it != model.latches.rend(); ++it)
+      conjoin(*it);
   }
-  for (class_equation_blif& table : equations)
-    def_equations.push_back(table.bddexpression_convert(declaration->def_wood_associee()));
+  return state;
+}
+
+}  // namespace
+
+tessaro::outcome assemble_automaton(const blif_model& model,
+                                    std::unique_ptr<b_automaton>& automaton) {
+  if (tessaro::outcome checked = check_model_signals(model); !checked) return checked;
+  b_autom_dec dec(latch_outputs(model), distinct(model.inputs), distinct(model.outputs),
+                  model_locals(model));
+  enter_transitions(model, dec);
+  const bdd init = initial_state(model, dec);
+  bddpp_manager* man = dec.manager_associe();
+  for (const blif_table& table : model.tables) {
+    tessaro::outcome entered = enter_table(table, model.file, dec.def_wood_associee());
+    if (!entered) {
+      man->Bdd_free(init);
+      return entered;
+    }
+  }
+  automaton = std::make_unique<b_automaton>(&dec, init, man->Bdd_one(), man->Bdd_zero());
+  return {};
 }

@@ -1,9 +1,7 @@
 // Conversion of a ".names" table into the equation output = function.
-#include <cstdlib>
-#include <iostream>
 #include <vector>
 
-#include "blif/blif_parser.h"
+#include "blif/blif_assembly.h"
 
 namespace {
 
@@ -18,7 +16,11 @@ void combine(bddpp_manager* man, bdd& acc, bdd operand, Op op) {
 
 }  // namespace
 
-Bddexpression class_equation_blif::bddexpression_convert(Bddexpressionwood* wood) {
+tessaro::outcome enter_table(const blif_table& table, const std::string& file,
+                             Bddexpressionwood* wood) {
+  const std::vector<std::string>& vars = table.names;
+  const std::vector<std::vector<int>>& pla = table.rows;
+  if (vars.empty()) return tessaro::refusal(file, table.line, "", "a table names no signal");
   bddpp_manager* man = wood->my_bdd_manager();
   // Each column's variable, looked up once for all rows.
   std::vector<bdd> column;
@@ -36,8 +38,12 @@ Bddexpression class_equation_blif::bddexpression_convert(Bddexpressionwood* wood
     bool off = false;
     for (int value : row) {
       if (i >= n) {
-        std::cerr << "error in blif definition about " << output << " variable" << std::endl;
-        std::exit(1);
+        man->Bdd_free(p);
+        man->Bdd_free(sum);
+        tessaro::diagnostic d = tessaro::refusal(
+            file, table.line, output, "error in blif definition about " + output + " variable");
+        d.fixed_text = true;
+        return d;
       }
       if (i == n - 1) {
         off = value == 0;
@@ -52,16 +58,18 @@ Bddexpression class_equation_blif::bddexpression_convert(Bddexpressionwood* wood
     combine(man, sum, p, &bddpp_manager::Bdd_or);
   }
   if (on_rows && off_rows) {
-    std::cerr << "error in blif definition about " << output
-              << " variable: its table mixes rows of output 1 and rows of output 0" << std::endl;
-    std::exit(1);
+    man->Bdd_free(sum);
+    return tessaro::refusal(file, table.line, output,
+                            "signal " + output +
+                                " is defined by a table that mixes rows of output 1 and rows of "
+                                "output 0");
   }
   bdd f = sum;
   if (off_rows) {
     f = man->Bdd_not(sum);
     man->Bdd_free(sum);
   }
-  Bddexpression e(output, wood, out, f, 0, 0);
+  wood->define(output, out, f);
   man->Bdd_free(f);
-  return e;
+  return {};
 }

@@ -1,4 +1,6 @@
-// LALR(1) tables of the BLIF grammar, derived by hand from its LR(0) item sets.
+// LALR(1) tables of the BLIF grammar of tests/grammar/blif.y, derived by hand
+// from its LR(0) item sets; the grammar_tables test compares them with the
+// automaton bison builds from that file.
 #include "blif/blif_grammar.h"
 
 #include "blif/blif_tokens.h"
@@ -6,70 +8,80 @@
 namespace {
 
 using nt = blif_nt;
+using r = blif_rule_id;
 
-const blif_rule kRules[kBlifRuleCount] = {
+constexpr blif_rule kRules[kBlifRuleCount] = {
     // 0  $accept: boolean_automaton $end
-    {nt::boolean_automaton, 2, 0, 1, ""},
+    {r::accept, nt::boolean_automaton, 2, 0, 1, ""},
     // 1  boolean_automaton: nom_declaration input_declarations output_declarations
     //                       equations_list TOKEN_end
-    {nt::boolean_automaton, 5, 1, 1, "definition finale"},
+    {r::boolean_automaton, nt::boolean_automaton, 5, 1, 1, "definition finale"},
     // 2  nom_declaration: TOKEN_model nom_circuit
-    {nt::nom_declaration, 2, 2, 1, "definition nom declaration"},
+    {r::nom_declaration, nt::nom_declaration, 2, 2, 1, "definition nom declaration"},
     // 3  input_declarations: (empty)
-    {nt::input_declarations, 0, 3, 1, "definition liste inputs vide"},
+    {r::inputs_empty, nt::input_declarations, 0, 3, 1, "definition liste inputs vide"},
     // 4  input_declarations: TOKEN_inputs ident_list
-    {nt::input_declarations, 2, 3, 2, "definition liste inputs"},
+    {r::inputs_list, nt::input_declarations, 2, 3, 2, "definition liste inputs"},
     // 5  output_declarations: (empty)
-    {nt::output_declarations, 0, 4, 1, "definition liste output vide"},
+    {r::outputs_empty, nt::output_declarations, 0, 4, 1, "definition liste output vide"},
     // 6  output_declarations: TOKEN_outputs ident_list
-    {nt::output_declarations, 2, 4, 2, "definition liste output"},
+    {r::outputs_list, nt::output_declarations, 2, 4, 2, "definition liste output"},
     // 7  ident_list: ident
-    {nt::ident_list, 1, 5, 1, "creation liste ident"},
+    {r::ident_list_first, nt::ident_list, 1, 5, 1, "creation liste ident"},
     // 8  ident_list: ident_list ident
-    {nt::ident_list, 2, 5, 2, "ajout ident liste"},
+    {r::ident_list_append, nt::ident_list, 2, 5, 2, "ajout ident liste"},
     // 9  ident: TOKEN_ident
-    {nt::ident, 1, 6, 1, nullptr},
+    {r::ident, nt::ident, 1, 6, 1, nullptr},
     // 10 equations_list: (empty)
-    {nt::equations_list, 0, 7, 1, "equation booleenne gen seule"},
+    {r::equations_empty, nt::equations_list, 0, 7, 1, "equation booleenne gen seule"},
     // 11 equations_list: equations_list equation
-    {nt::equations_list, 2, 7, 2, "ajout equation gen liste"},
+    {r::equations_append, nt::equations_list, 2, 7, 2, "ajout equation gen liste"},
     // 12 equation: equation_latch
-    {nt::equation, 1, 8, 1, "equation de latch"},
+    {r::equation_of_latch, nt::equation, 1, 8, 1, "equation de latch"},
     // 13 equation: equation_bool
-    {nt::equation, 1, 8, 1, "equation boolenne"},
+    {r::equation_of_table, nt::equation, 1, 8, 1, "equation boolenne"},
     // 14 equation_latch: TOKEN_latch next_var actual_var initial_value
-    {nt::equation_latch, 4, 9, 1, "def equation latch"},
+    {r::latch, nt::equation_latch, 4, 9, 1, "def equation latch"},
     // 15 equation_bool: declaration_bool TOKEN_NL prod_list TOKEN_NL
-    {nt::equation_bool, 4, 10, 1, "def equation bool"},
+    {r::table, nt::equation_bool, 4, 10, 1, "def equation bool"},
     // 16 declaration_bool: TOKEN_names ident_list
-    {nt::declaration_bool, 2, 11, 1, "def declaration bool"},
+    {r::declaration_bool, nt::declaration_bool, 2, 11, 1, "def declaration bool"},
     // 17 next_var: ident
-    {nt::next_var, 1, 12, 1, "def var suivante"},
+    {r::next_var, nt::next_var, 1, 12, 1, "def var suivante"},
     // 18 actual_var: ident
-    {nt::actual_var, 1, 13, 1, "def var actuelle"},
+    {r::actual_var, nt::actual_var, 1, 13, 1, "def var actuelle"},
     // 19 initial_value: TOKEN_ZERO
-    {nt::initial_value, 1, 14, 1, "valeur initiale 0"},
+    {r::initial_zero, nt::initial_value, 1, 14, 1, "valeur initiale 0"},
     // 20 initial_value: TOKEN_ONE
-    {nt::initial_value, 1, 14, 2, "valeur initiale 1"},
+    {r::initial_one, nt::initial_value, 1, 14, 2, "valeur initiale 1"},
     // 21 prod_list: prod
-    {nt::prod_list, 1, 15, 1, "premier produit"},
+    {r::prod_list_first, nt::prod_list, 1, 15, 1, "premier produit"},
     // 22 prod_list: prod_list TOKEN_NL prod
-    {nt::prod_list, 3, 15, 2, "OR produit"},
+    {r::prod_list_append, nt::prod_list, 3, 15, 2, "OR produit"},
     // 23 prod: value_list
-    {nt::prod, 1, 16, 1, "produit"},
+    {r::prod, nt::prod, 1, 16, 1, "produit"},
     // 24 value_list: value
-    {nt::value_list, 1, 17, 1, " liste de var a 1 element"},
+    {r::value_list_first, nt::value_list, 1, 17, 1, " liste de var a 1 element"},
     // 25 value_list: value_list value
-    {nt::value_list, 2, 17, 2, " add var liste"},
+    {r::value_list_append, nt::value_list, 2, 17, 2, " add var liste"},
     // 26 value: TOKEN_ZERO
-    {nt::value, 1, 18, 1, "operateur ``0 logique''"},
+    {r::value_zero, nt::value, 1, 18, 1, "operateur ``0 logique''"},
     // 27 value: TOKEN_ONE
-    {nt::value, 1, 18, 2, "operateur ``1 logique''"},
+    {r::value_one, nt::value, 1, 18, 2, "operateur ``1 logique''"},
     // 28 value: TOKEN_indif
-    {nt::value, 1, 18, 3, "indiferent detecte :"},
+    {r::value_indif, nt::value, 1, 18, 3, "indiferent detecte :"},
     // 29 nom_circuit: ident
-    {nt::nom_circuit, 1, 19, 1, "nom circuit"},
+    {r::nom_circuit, nt::nom_circuit, 1, 19, 1, "nom circuit"},
 };
+
+// Each rule sits at the position its name numbers.
+constexpr bool rules_in_order() {
+  for (int i = 0; i < kBlifRuleCount; ++i) {
+    if (static_cast<int>(kRules[i].id) != i) return false;
+  }
+  return true;
+}
+static_assert(rules_in_order(), "kRules is not in the order of blif_rule_id");
 
 struct shift {
   int token;
@@ -84,50 +96,48 @@ struct go_to {
 struct lr_state {
   shift shifts[3];  // in token code order
   go_to gotos[4];
-  int default_rule;
+  blif_rule_id default_rule;
 };
-
-constexpr int none = kBlifNoDefault;
 
 // Each state is listed with its kernel items; "." marks the position.
 const lr_state kStates[kBlifStateCount] = {
     // 0   $accept: . boolean_automaton $end
-    {{{TOKEN_model, 1}}, {{nt::boolean_automaton, 2}, {nt::nom_declaration, 3}}, none},
+    {{{TOKEN_model, 1}}, {{nt::boolean_automaton, 2}, {nt::nom_declaration, 3}}, r::none},
     // 1   nom_declaration: TOKEN_model . nom_circuit
-    {{{TOKEN_ident, 4}}, {{nt::ident, 5}, {nt::nom_circuit, 6}}, none},
+    {{{TOKEN_ident, 4}}, {{nt::ident, 5}, {nt::nom_circuit, 6}}, r::none},
     // 2   $accept: boolean_automaton . $end
-    {{{TOKEN_END_OF_INPUT, 7}}, {}, none},
+    {{{TOKEN_END_OF_INPUT, 7}}, {}, r::none},
     // 3   boolean_automaton: nom_declaration . input_declarations output_declarations
     //                        equations_list TOKEN_end
-    {{{TOKEN_inputs, 8}}, {{nt::input_declarations, 9}}, 3},
+    {{{TOKEN_inputs, 8}}, {{nt::input_declarations, 9}}, r::inputs_empty},
     // 4   ident: TOKEN_ident .
-    {{}, {}, 9},
+    {{}, {}, r::ident},
     // 5   nom_circuit: ident .
-    {{}, {}, 29},
+    {{}, {}, r::nom_circuit},
     // 6   nom_declaration: TOKEN_model nom_circuit .
-    {{}, {}, 2},
+    {{}, {}, r::nom_declaration},
     // 7   $accept: boolean_automaton $end .
-    {{}, {}, kBlifAcceptRule},
+    {{}, {}, r::accept},
     // 8   input_declarations: TOKEN_inputs . ident_list
-    {{{TOKEN_ident, 4}}, {{nt::ident_list, 10}, {nt::ident, 11}}, none},
+    {{{TOKEN_ident, 4}}, {{nt::ident_list, 10}, {nt::ident, 11}}, r::none},
     // 9   boolean_automaton: nom_declaration input_declarations . output_declarations
     //                        equations_list TOKEN_end
-    {{{TOKEN_outputs, 12}}, {{nt::output_declarations, 13}}, 5},
+    {{{TOKEN_outputs, 12}}, {{nt::output_declarations, 13}}, r::outputs_empty},
     // 10  input_declarations: TOKEN_inputs ident_list .
     //     ident_list: ident_list . ident
-    {{{TOKEN_ident, 4}}, {{nt::ident, 14}}, 4},
+    {{{TOKEN_ident, 4}}, {{nt::ident, 14}}, r::inputs_list},
     // 11  ident_list: ident .
-    {{}, {}, 7},
+    {{}, {}, r::ident_list_first},
     // 12  output_declarations: TOKEN_outputs . ident_list
-    {{{TOKEN_ident, 4}}, {{nt::ident_list, 15}, {nt::ident, 11}}, none},
+    {{{TOKEN_ident, 4}}, {{nt::ident_list, 15}, {nt::ident, 11}}, r::none},
     // 13  boolean_automaton: nom_declaration input_declarations output_declarations .
     //                        equations_list TOKEN_end
-    {{}, {{nt::equations_list, 16}}, 10},
+    {{}, {{nt::equations_list, 16}}, r::equations_empty},
     // 14  ident_list: ident_list ident .
-    {{}, {}, 8},
+    {{}, {}, r::ident_list_append},
     // 15  output_declarations: TOKEN_outputs ident_list .
     //     ident_list: ident_list . ident
-    {{{TOKEN_ident, 4}}, {{nt::ident, 14}}, 6},
+    {{{TOKEN_ident, 4}}, {{nt::ident, 14}}, r::outputs_list},
     // 16  boolean_automaton: nom_declaration input_declarations output_declarations
     //                        equations_list . TOKEN_end
     //     equations_list: equations_list . equation
@@ -136,68 +146,68 @@ const lr_state kStates[kBlifStateCount] = {
       {nt::equation_latch, 21},
       {nt::equation_bool, 22},
       {nt::declaration_bool, 23}},
-     none},
+     r::none},
     // 17  equation_latch: TOKEN_latch . next_var actual_var initial_value
-    {{{TOKEN_ident, 4}}, {{nt::ident, 24}, {nt::next_var, 25}}, none},
+    {{{TOKEN_ident, 4}}, {{nt::ident, 24}, {nt::next_var, 25}}, r::none},
     // 18  declaration_bool: TOKEN_names . ident_list
-    {{{TOKEN_ident, 4}}, {{nt::ident_list, 26}, {nt::ident, 11}}, none},
+    {{{TOKEN_ident, 4}}, {{nt::ident_list, 26}, {nt::ident, 11}}, r::none},
     // 19  boolean_automaton: nom_declaration input_declarations output_declarations
     //                        equations_list TOKEN_end .
-    {{}, {}, 1},
+    {{}, {}, r::boolean_automaton},
     // 20  equations_list: equations_list equation .
-    {{}, {}, 11},
+    {{}, {}, r::equations_append},
     // 21  equation: equation_latch .
-    {{}, {}, 12},
+    {{}, {}, r::equation_of_latch},
     // 22  equation: equation_bool .
-    {{}, {}, 13},
+    {{}, {}, r::equation_of_table},
     // 23  equation_bool: declaration_bool . TOKEN_NL prod_list TOKEN_NL
-    {{{TOKEN_NL, 27}}, {}, none},
+    {{{TOKEN_NL, 27}}, {}, r::none},
     // 24  next_var: ident .
-    {{}, {}, 17},
+    {{}, {}, r::next_var},
     // 25  equation_latch: TOKEN_latch next_var . actual_var initial_value
-    {{{TOKEN_ident, 4}}, {{nt::ident, 28}, {nt::actual_var, 29}}, none},
+    {{{TOKEN_ident, 4}}, {{nt::ident, 28}, {nt::actual_var, 29}}, r::none},
     // 26  declaration_bool: TOKEN_names ident_list .
     //     ident_list: ident_list . ident
-    {{{TOKEN_ident, 4}}, {{nt::ident, 14}}, 16},
+    {{{TOKEN_ident, 4}}, {{nt::ident, 14}}, r::declaration_bool},
     // 27  equation_bool: declaration_bool TOKEN_NL . prod_list TOKEN_NL
     {{{TOKEN_ZERO, 30}, {TOKEN_ONE, 31}, {TOKEN_indif, 32}},
      {{nt::prod_list, 33}, {nt::prod, 34}, {nt::value_list, 35}, {nt::value, 36}},
-     none},
+     r::none},
     // 28  actual_var: ident .
-    {{}, {}, 18},
+    {{}, {}, r::actual_var},
     // 29  equation_latch: TOKEN_latch next_var actual_var . initial_value
-    {{{TOKEN_ZERO, 37}, {TOKEN_ONE, 38}}, {{nt::initial_value, 39}}, none},
+    {{{TOKEN_ZERO, 37}, {TOKEN_ONE, 38}}, {{nt::initial_value, 39}}, r::none},
     // 30  value: TOKEN_ZERO .
-    {{}, {}, 26},
+    {{}, {}, r::value_zero},
     // 31  value: TOKEN_ONE .
-    {{}, {}, 27},
+    {{}, {}, r::value_one},
     // 32  value: TOKEN_indif .
-    {{}, {}, 28},
+    {{}, {}, r::value_indif},
     // 33  equation_bool: declaration_bool TOKEN_NL prod_list . TOKEN_NL
     //     prod_list: prod_list . TOKEN_NL prod
-    {{{TOKEN_NL, 40}}, {}, none},
+    {{{TOKEN_NL, 40}}, {}, r::none},
     // 34  prod_list: prod .
-    {{}, {}, 21},
+    {{}, {}, r::prod_list_first},
     // 35  prod: value_list .
     //     value_list: value_list . value
-    {{{TOKEN_ZERO, 30}, {TOKEN_ONE, 31}, {TOKEN_indif, 32}}, {{nt::value, 41}}, 23},
+    {{{TOKEN_ZERO, 30}, {TOKEN_ONE, 31}, {TOKEN_indif, 32}}, {{nt::value, 41}}, r::prod},
     // 36  value_list: value .
-    {{}, {}, 24},
+    {{}, {}, r::value_list_first},
     // 37  initial_value: TOKEN_ZERO .
-    {{}, {}, 19},
+    {{}, {}, r::initial_zero},
     // 38  initial_value: TOKEN_ONE .
-    {{}, {}, 20},
+    {{}, {}, r::initial_one},
     // 39  equation_latch: TOKEN_latch next_var actual_var initial_value .
-    {{}, {}, 14},
+    {{}, {}, r::latch},
     // 40  equation_bool: declaration_bool TOKEN_NL prod_list TOKEN_NL .
     //     prod_list: prod_list TOKEN_NL . prod
     {{{TOKEN_ZERO, 30}, {TOKEN_ONE, 31}, {TOKEN_indif, 32}},
      {{nt::prod, 42}, {nt::value_list, 35}, {nt::value, 36}},
-     15},
+     r::table},
     // 41  value_list: value_list value .
-    {{}, {}, 25},
+    {{}, {}, r::value_list_append},
     // 42  prod_list: prod_list TOKEN_NL prod .
-    {{}, {}, 22},
+    {{}, {}, r::prod_list_append},
 };
 
 const char* const kTokenNames[] = {"TOKEN_NL",    "TOKEN_model", "TOKEN_inputs", "TOKEN_outputs",
@@ -206,8 +216,8 @@ const char* const kTokenNames[] = {"TOKEN_NL",    "TOKEN_model", "TOKEN_inputs",
 
 }  // namespace
 
-const blif_rule& blif_rule_at(int rule) {
-  return kRules[rule];
+const blif_rule& blif_rule_at(blif_rule_id rule) {
+  return kRules[static_cast<int>(rule)];
 }
 
 int blif_shift_target(int state, int token) {
@@ -224,12 +234,12 @@ int blif_goto_target(int state, blif_nt symbol) {
   return 0;
 }
 
-int blif_default_rule(int state) {
+blif_rule_id blif_default_rule(int state) {
   return kStates[state].default_rule;
 }
 
 bool blif_needs_lookahead(int state) {
-  return kStates[state].shifts[0].state != 0 || kStates[state].default_rule == kBlifNoDefault;
+  return kStates[state].shifts[0].state != 0 || kStates[state].default_rule == r::none;
 }
 
 int blif_shifted_tokens(int state, int* tokens, int max) {

@@ -4,7 +4,9 @@
 // Terminals are named by their token codes (0 is the end of input). A state
 // with a default reduction takes it for every lookahead it cannot shift, so
 // syntax errors are found only in states without one; a state that only
-// reduces does so without looking at the next token.
+// reduces does so without looking at the next token. The grammar is written
+// out in tests/grammar/blif.y, against which the grammar tests check every
+// entry of these tables.
 #pragma once
 
 // Nonterminals, numbered as in the trace lines.
@@ -30,9 +32,55 @@ enum class blif_nt : int {
   nom_circuit
 };
 
-// One rule: its left member, the length of its right member and its trace
-// line "n[,k] --> text" (a null text stands for the identifier's own text).
+// Nonterminals counted from 1, as the trace lines count them.
+constexpr int kBlifNonterminalCount = 19;
+static_assert(static_cast<int>(blif_nt::nom_circuit) == kBlifNonterminalCount,
+              "kBlifNonterminalCount counts blif_nt");
+
+// Rules, numbered as the tables number them and as tests/grammar/blif.y
+// writes them; rule 0 is the augmented start rule, whose reduction means
+// acceptance. `none` stands for "no default reduction".
+enum class blif_rule_id : int {
+  none = -1,
+  accept = 0,         // $accept: boolean_automaton $end
+  boolean_automaton,  // nom_declaration input_declarations output_declarations
+                      //   equations_list TOKEN_end
+  nom_declaration,    // TOKEN_model nom_circuit
+  inputs_empty,       // input_declarations: (empty)
+  inputs_list,        // input_declarations: TOKEN_inputs ident_list
+  outputs_empty,      // output_declarations: (empty)
+  outputs_list,       // output_declarations: TOKEN_outputs ident_list
+  ident_list_first,   // ident_list: ident
+  ident_list_append,  // ident_list: ident_list ident
+  ident,              // TOKEN_ident
+  equations_empty,    // equations_list: (empty)
+  equations_append,   // equations_list: equations_list equation
+  equation_of_latch,  // equation: equation_latch
+  equation_of_table,  // equation: equation_bool
+  latch,              // equation_latch: TOKEN_latch next_var actual_var initial_value
+  table,              // equation_bool: declaration_bool TOKEN_NL prod_list TOKEN_NL
+  declaration_bool,   // TOKEN_names ident_list
+  next_var,           // ident
+  actual_var,         // ident
+  initial_zero,       // initial_value: TOKEN_ZERO
+  initial_one,        // initial_value: TOKEN_ONE
+  prod_list_first,    // prod_list: prod
+  prod_list_append,   // prod_list: prod_list TOKEN_NL prod
+  prod,               // value_list
+  value_list_first,   // value_list: value
+  value_list_append,  // value_list: value_list value
+  value_zero,         // value: TOKEN_ZERO
+  value_one,          // value: TOKEN_ONE
+  value_indif,        // value: TOKEN_indif
+  nom_circuit,        // ident
+};
+constexpr int kBlifRuleCount = 30;
+
+// One rule: its name, its left member, the length of its right member and
+// its trace line "n[,k] --> text" (a null text stands for the identifier's
+// own text).
 struct blif_rule {
+  blif_rule_id id;
   blif_nt lhs;
   int length;
   int n;
@@ -40,22 +88,19 @@ struct blif_rule {
   const char* text;
 };
 
-// Rule 0 is the augmented start rule; reducing it means acceptance.
-constexpr int kBlifRuleCount = 30;
-constexpr int kBlifAcceptRule = 0;
 constexpr int kBlifStateCount = 43;
-constexpr int kBlifNoDefault = -1;
 constexpr int kBlifNoToken = -2;
 
-const blif_rule& blif_rule_at(int rule);
+// The rule numbered `rule` (not `none`).
+const blif_rule& blif_rule_at(blif_rule_id rule);
 
 // Target state of shifting `token` in `state`, or 0 when the state does not
 // shift it (no shift ever leads back to the start state).
 int blif_shift_target(int state, int token);
 // State entered after reducing to `symbol` with `state` on top of the stack.
 int blif_goto_target(int state, blif_nt symbol);
-// Rule reduced when no shift applies, or kBlifNoDefault.
-int blif_default_rule(int state);
+// Rule reduced when no shift applies, or blif_rule_id::none.
+blif_rule_id blif_default_rule(int state);
 // True when the state needs the next token to choose its action.
 bool blif_needs_lookahead(int state);
 // Tokens the state shifts, in code order; returns how many (at most `max`).

@@ -1,53 +1,44 @@
-// Checks of a parsed model before its automaton is built: one driver per
-// signal, interface names listed once.
-#include <cstdlib>
-#include <iostream>
+// Checks of a model before its automaton is built: one driver per signal.
 #include <string_view>
 #include <unordered_set>
 
-#include "blif/blif_parser.h"
+#include "blif/blif_assembly.h"
 
 namespace {
 
-// The sets below hold views of the lists' own names, which stay in place
-// while the sets are in use.
-void drop_repeats(std::list<std::string>& names) {
-  std::unordered_set<std::string_view> seen;
-  seen.reserve(names.size());
-  for (auto it = names.begin(); it != names.end();) {
-    if (seen.insert(*it).second)
-      ++it;
-    else
-      it = names.erase(it);
-  }
+// "a.blif: signal q is the output of two latches".
+tessaro::diagnostic refuse(const blif_model& model, long line, const std::string& name,
+                           const char* what) {
+  return tessaro::refusal(model.file, line, name, "signal " + name + " " + what);
 }
 
 }  // namespace
 
-void class_blif_parser::check_signals() {
-  auto refuse = [this](const std::string& name, const char* what) {
-    std::cerr << "error in blif model " << model_name << ": signal " << name << " " << what
-              << std::endl;
-    std::exit(1);
-  };
-  drop_repeats(inputs);
-  drop_repeats(outputs);
+tessaro::outcome check_model_signals(const blif_model& model) {
   // A name listed both as an input and as an output is a wire from the
-  // input straight to the output; the composition keeps it so.
-  const std::unordered_set<std::string_view> input_set(inputs.begin(), inputs.end());
+  // input straight to the output; the composition keeps it so. The sets
+  // hold views of the model's own names, which stay in place meanwhile.
+  const std::unordered_set<std::string_view> inputs(model.inputs.begin(), model.inputs.end());
   std::unordered_set<std::string_view> latch_outputs;
-  latch_outputs.reserve(state_vars.size());
-  for (const std::string& name : state_vars) {
-    if (input_set.count(name)) refuse(name, "is both an input and a latch output");
-    if (!latch_outputs.insert(name).second) refuse(name, "is the output of two latches");
+  latch_outputs.reserve(model.latches.size());
+  for (const blif_latch& latch : model.latches) {
+    const std::string& name = latch.output;
+    if (inputs.count(name))
+      return refuse(model, latch.line, name, "is both an input and a latch output");
+    if (!latch_outputs.insert(name).second)
+      return refuse(model, latch.line, name, "is the output of two latches");
   }
   std::unordered_set<std::string_view> defined;
-  defined.reserve(equations.size());
-  for (const class_equation_blif& table : equations) {
-    if (table.vars.empty()) continue;
-    const std::string& name = table.vars.back();
-    if (input_set.count(name)) refuse(name, "is an input and is also defined by a table");
-    if (latch_outputs.count(name)) refuse(name, "is a latch output and is also defined by a table");
-    if (!defined.insert(name).second) refuse(name, "is defined by two tables");
+  defined.reserve(model.tables.size());
+  for (const blif_table& table : model.tables) {
+    if (table.names.empty()) continue;
+    const std::string& name = table.names.back();
+    if (inputs.count(name))
+      return refuse(model, table.line, name, "is an input and is also defined by a table");
+    if (latch_outputs.count(name))
+      return refuse(model, table.line, name, "is a latch output and is also defined by a table");
+    if (!defined.insert(name).second)
+      return refuse(model, table.line, name, "is defined by two tables");
   }
+  return {};
 }

@@ -61,7 +61,7 @@ int blifparse_bounded(int initial_depth, int max_depth) {
       values.reserve(room);
     }
 
-    int rule = blif_default_rule(state);
+    const blif_rule_id rule = blif_default_rule(state);
     if (blif_needs_lookahead(state)) {
       if (lookahead == kBlifNoToken) {
         lookahead = std::max(bliflex(&unused), 0);
@@ -74,16 +74,18 @@ int blifparse_bounded(int initial_depth, int max_depth) {
         values.emplace_back();
         continue;
       }
-      if (rule == kBlifNoDefault) {
+      if (rule == blif_rule_id::none) {
         report_syntax_error(state, lookahead);
         return 1;
       }
     }
-    if (rule == kBlifAcceptRule) return 0;
+    if (rule == blif_rule_id::accept) return 0;
 
     const blif_rule& r = blif_rule_at(rule);
     YYSTYPE result;
     pblif_parser->reduce(rule, values.data() + values.size() - r.length, result);
+    // A refused model ends the parse at once, before any further token.
+    if (!pblif_parser->refusal_.ok()) return 3;
     states.erase(states.end() - r.length, states.end());
     values.erase(values.end() - r.length, values.end());
     state = blif_goto_target(states.back(), r.lhs);

@@ -5,9 +5,12 @@
 #include <charconv>
 #include <cstring>
 #include <iostream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 
+#include "blif/blif_assembly.h"
 #include "blif/blif_grammar.h"
 
 class_blif_parser* pblif_parser = nullptr;
@@ -23,6 +26,7 @@ class_blif_parser::~class_blif_parser() {
 int class_blif_parser::parse(std::fstream& log, int trace) {
   log_stream = &log;
   trace_mode = trace;
+  refusal_ = tessaro::outcome();
   pblif_parser = this;
   return blifparse();
 }
@@ -64,105 +68,140 @@ void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& l
   if (!written) log.setstate(std::ios::badbit);
 }
 
-void class_blif_parser::reduce(int rule, YYSTYPE* rhs, YYSTYPE& result) {
-  const blif_rule& r = blif_rule_at(rule);
-  if (rule == 9) {
+void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result) {
+  using r = blif_rule_id;
+  const blif_rule& info = blif_rule_at(rule);
+  if (rule == r::ident) {
     result.text = lexer->YYText();
-    blif_debuger_law(r.n, r.k, result.text.c_str(), trace_mode, *log_stream);
+    blif_debuger_law(info.n, info.k, result.text.c_str(), trace_mode, *log_stream);
     return;
   }
-  if (rule == 1) {
+  if (rule == r::boolean_automaton) {
     final_action();
     return;
   }
-  blif_debuger_law(r.n, r.k, r.text, trace_mode, *log_stream);
+  blif_debuger_law(info.n, info.k, info.text, trace_mode, *log_stream);
   switch (rule) {
-    case 2:  // nom_declaration: TOKEN_model nom_circuit
+    case r::nom_declaration:  // TOKEN_model nom_circuit
       model_name = rhs[1].text;
       result.text = std::move(rhs[1].text);
       break;
-    case 4:  // input_declarations: TOKEN_inputs ident_list
+    case r::inputs_list:  // TOKEN_inputs ident_list
       inputs.assign(rhs[1].names.begin(), rhs[1].names.end());
       result.names = std::move(rhs[1].names);
       break;
-    case 6:  // output_declarations: TOKEN_outputs ident_list
+    case r::outputs_list:  // TOKEN_outputs ident_list
       outputs.assign(rhs[1].names.begin(), rhs[1].names.end());
       result.names = std::move(rhs[1].names);
       break;
-    case 7:  // ident_list: ident
+    case r::ident_list_first:  // ident
       result.names.reserve(4);
       result.names.push_back(std::move(rhs[0].text));
       break;
-    case 8:  // ident_list: ident_list ident
+    case r::ident_list_append:  // ident_list ident
       result.names = std::move(rhs[0].names);
       result.names.push_back(std::move(rhs[1].text));
       break;
-    case 14:  // equation_latch: TOKEN_latch next_var actual_var initial_value
+    case r::latch:  // TOKEN_latch next_var actual_var initial_value
       latch_inputs.push_back(std::move(rhs[1].text));
       state_vars.push_back(std::move(rhs[2].text));
       latch_init_values.push_back(std::move(rhs[3].text));
       break;
-    case 15: {  // equation_bool: declaration_bool TOKEN_NL prod_list TOKEN_NL
+    case r::table: {  // declaration_bool TOKEN_NL prod_list TOKEN_NL
       class_equation_blif equation;
       equation.vars = std::move(rhs[0].names);
       equation.pla = std::move(rhs[2].rows);
       equations.push_back(std::move(equation));
       break;
     }
-    case 16:  // declaration_bool: TOKEN_names ident_list
+    case r::declaration_bool:  // TOKEN_names ident_list
       result.names = std::move(rhs[1].names);
       break;
-    case 17:  // next_var: ident
-    case 18:  // actual_var: ident
-    case 29:  // nom_circuit: ident
+    case r::next_var:     // ident
+    case r::actual_var:   // ident
+    case r::nom_circuit:  // ident
       result.text = std::move(rhs[0].text);
       break;
-    case 19:  // initial_value: TOKEN_ZERO
+    case r::initial_zero:  // TOKEN_ZERO
       result.text = "0";
       break;
-    case 20:  // initial_value: TOKEN_ONE
+    case r::initial_one:  // TOKEN_ONE
       result.text = "1";
       break;
-    case 21:  // prod_list: prod
+    case r::prod_list_first:  // prod
       result.rows.push_back(std::move(rhs[0].row));
       break;
-    case 22:  // prod_list: prod_list TOKEN_NL prod
+    case r::prod_list_append:  // prod_list TOKEN_NL prod
       result.rows = std::move(rhs[0].rows);
       result.rows.push_back(std::move(rhs[2].row));
       break;
-    case 23:  // prod: value_list
+    case r::prod:  // value_list
       result.row = std::move(rhs[0].row);
       break;
-    case 24:  // value_list: value
+    case r::value_list_first:  // value
       result.row.reserve(8);
       result.row.push_back(rhs[0].number);
       break;
-    case 25:  // value_list: value_list value
+    case r::value_list_append:  // value_list value
       result.row = std::move(rhs[0].row);
       result.row.push_back(rhs[1].number);
       break;
-    case 26:  // value: TOKEN_ZERO
-    case 27:  // value: TOKEN_ONE
-    case 28:  // value: TOKEN_indif
-      result.number = rule - 26;
+    case r::value_zero:  // TOKEN_ZERO
+      result.number = 0;
       break;
-    default:  // empty lists, equations_list and equation carry no value
+    case r::value_one:  // TOKEN_ONE
+      result.number = 1;
       break;
+    case r::value_indif:  // TOKEN_indif
+      result.number = 2;
+      break;
+    case r::inputs_empty:
+    case r::outputs_empty:
+    case r::equations_empty:
+    case r::equations_append:
+    case r::equation_of_latch:
+    case r::equation_of_table:
+      break;  // these carry no value
+    case r::none:
+    case r::accept:
+    case r::boolean_automaton:
+    case r::ident:
+      break;  // never reduced here
   }
 }
 
 void class_blif_parser::final_action() {
-  const blif_rule& r = blif_rule_at(1);
-  blif_debuger_law(r.n, r.k, r.text, trace_mode, *log_stream);
-  build_automaton();
-  // Emptied so that the same parser can read the next model.
-  trans_equations.clear();
-  def_equations.clear();
+  const blif_rule& rule = blif_rule_at(blif_rule_id::boolean_automaton);
+  blif_debuger_law(rule.n, rule.k, rule.text, trace_mode, *log_stream);
+  std::unique_ptr<b_automaton> built;
+  refusal_ = assemble_automaton(take_model(), built);
+  automaton = built.release();
+}
+
+blif_model class_blif_parser::take_model() {
+  blif_model model;
+  model.name = model_name;
+  model.file = file_name;
+  model.inputs.assign(std::make_move_iterator(inputs.begin()),
+                      std::make_move_iterator(inputs.end()));
+  model.outputs.assign(std::make_move_iterator(outputs.begin()),
+                       std::make_move_iterator(outputs.end()));
+  model.latches.reserve(state_vars.size());
+  auto input = latch_inputs.begin();
+  auto value = latch_init_values.begin();
+  for (std::string& output : state_vars) {
+    model.latches.push_back({std::move(*input), std::move(output), *value == "0" ? 0 : 1, 0});
+    ++input;
+    ++value;
+  }
+  model.tables.reserve(equations.size());
+  for (class_equation_blif& table : equations)
+    model.tables.push_back({std::move(table.vars), std::move(table.pla), 0});
   inputs.clear();
   outputs.clear();
-  locals.clear();
   latch_inputs.clear();
   state_vars.clear();
   latch_init_values.clear();
   equations.clear();
+  return model;
 }

@@ -1,8 +1,10 @@
 // LALR(1) parser of one BLIF model.
 //
 // The reductions collect the model's names, latches and ".names" tables into
-// the parser's lists and write one trace line each into the log. The parser
-// reaches its scanner and lists through the process-wide pblif_parser.
+// the parser's lists and write one trace line each into the log; the
+// reduction of the whole model hands them to the assembly
+// (blif/blif_assembly.h) as a model record. The parser reaches its scanner
+// and lists through the process-wide pblif_parser.
 #pragma once
 
 #include <fstream>
@@ -11,11 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "automaton/b_autom_dec.h"
 #include "automaton/b_automaton.h"
-#include "bdd/bdd.h"
 #include "blif/blif_lexer.h"
-#include "expr/bdd_expression.h"
+#include "blif/blif_model.h"
+#include "support/diagnostic.h"
 
 // One ".names" table: its names (inputs, then output) and its rows, each row
 // a list of 0 ("0"), 1 ("1") and 2 ("-").
@@ -24,12 +25,12 @@ class class_equation_blif {
   void add_vars(std::vector<std::string>& names) { vars = names; }
   void add_pla(std::vector<std::vector<int>>& rows) { pla = rows; }
   std::vector<std::string>& my_vars() { return vars; }
-  // The table as the equation output = function, entered into `wood`.
-  Bddexpression bddexpression_convert(Bddexpressionwood* wood);
 
   std::vector<std::string> vars;
   std::vector<std::vector<int>> pla;
 };
+
+enum class blif_rule_id : int;
 
 // Semantic value of one grammar symbol; each symbol uses one member:
 // `text` for ident, nom_circuit, next_var, actual_var, initial_value;
@@ -50,20 +51,23 @@ class class_blif_parser {
   class_blif_parser(const class_blif_parser&) = delete;
   class_blif_parser& operator=(const class_blif_parser&) = delete;
 
-  // Parses one model from `lexer`: 0 accepted, 1 syntax error, 2 stack exhausted.
+  // Parses one model from `lexer`: 0 accepted, 1 syntax error, 2 stack
+  // exhausted, 3 refused by the assembly (refusal() says why; the parse
+  // stops right after the reduction of the model, reading no further).
   int parse(std::fstream& log, int trace);
+
+  // Why the last model was refused, when parse returned 3.
+  const tessaro::outcome& refusal() const { return refusal_; }
 
   int trace_mode = 0;
   std::fstream* log_stream = nullptr;
   blifFlexLexer* lexer = nullptr;
-  b_autom_dec* declaration = nullptr;
+  // The automaton of the model read, owned by the caller once parse returns.
   b_automaton* automaton = nullptr;
-  std::list<Bddexpression> trans_equations;
-  std::list<Bddexpression> def_equations;
-  bdd initial_state = 0;
+  // The file being read, which refusals name; set by the caller.
+  std::string file_name;
   std::list<std::string> inputs;
   std::list<std::string> outputs;
-  std::list<std::string> locals;
   std::list<std::string> latch_inputs;
   std::list<std::string> state_vars;
   std::list<std::string> latch_init_values;
@@ -71,24 +75,18 @@ class class_blif_parser {
   // Name given by ".model", for messages.
   std::string model_name;
 
-  // Every name of a table that is neither an input, an output, a state
-  // variable nor already listed, in order of first occurrence; then every
-  // latch input that occurs nowhere else.
-  void compute_locals();
-  // Transition equations and initial state, then one definition per table.
-  void compute_transitions();
-
  private:
   friend int blifparse_bounded(int initial_depth, int max_depth);
 
   // Runs the action of `rule`; rhs points at the values of its right member.
-  void reduce(int rule, YYSTYPE* rhs, YYSTYPE& result);
+  void reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result);
+  // Builds the automaton of the model just read, then empties the lists so
+  // that the same parser can read the next model.
   void final_action();
-  // Builds the declaration and the automaton of the model just read.
-  void build_automaton();
-  // Drops repeated names within the interface lists and refuses (status 1)
-  // models in which one signal would have two drivers.
-  void check_signals();
+  // The lists as a model record, moved out of the parser.
+  blif_model take_model();
+
+  tessaro::outcome refusal_;
 };
 
 // The current parser: set by the constructor and by parse, cleared by the
@@ -96,7 +94,8 @@ class class_blif_parser {
 extern class_blif_parser* pblif_parser;
 
 // The parser driver; takes tokens from bliflex. Returns 0 when the model was
-// accepted, 1 after a syntax error, 2 when the stack overflowed.
+// accepted, 1 after a syntax error, 2 when the stack overflowed, 3 when the
+// assembly refused the model.
 int blifparse();
 // blifparse with a stack that starts with room for `initial_depth` states and
 // doubles up to `max_depth`; blifparse uses 200 and 10000.

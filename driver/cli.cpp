@@ -9,6 +9,7 @@
 #include "blif/blif_lexer.h"
 #include "blif/blif_parser.h"
 #include "driver/merge_stage.h"
+#include "driver/refusal.h"
 #include "support/end_of_run.h"
 #include "support/exit_flush.h"
 
@@ -90,32 +91,30 @@ bool all_open(const std::ifstream& in1, const std::string& in1_name, const std::
 
 // What one parse built; the run owns it until it ends.
 struct parsed_model {
-  std::unique_ptr<b_autom_dec> declaration;
   std::unique_ptr<b_automaton> automaton;
 
   parsed_model() = default;
   parsed_model(const parsed_model&) = delete;
   parsed_model& operator=(const parsed_model&) = delete;
-  ~parsed_model() {
-    tessaro::release_at_end_of_run(automaton);
-    tessaro::release_at_end_of_run(declaration);
-  }
+  ~parsed_model() { tessaro::release_at_end_of_run(automaton); }
 };
 
-// Reads one model from `in` into `model`; false (after the message) when the
-// parse failed. Junk after ".end" fails a parse that has built its automaton
-// already, so what was built is taken in every case.
-bool parse_one(class_blif_parser& parser, std::ifstream& in, const std::string& in_name,
-               std::fstream& log, parsed_model& model) {
+// Reads one model from `in` into `model`; a syntax error (after the
+// parser's message) or a refused model fails. Junk after ".end" fails a
+// parse that has built its automaton already, so what was built is taken in
+// every case.
+tessaro::outcome parse_one(class_blif_parser& parser, std::ifstream& in, const std::string& in_name,
+                           std::fstream& log, parsed_model& model) {
   the_scanner->yyrestart(&in);
+  parser.file_name = in_name;
   const int status = parser.parse(log, 1);
-  model.declaration.reset(parser.declaration);
   model.automaton.reset(parser.automaton);
-  parser.declaration = nullptr;
   parser.automaton = nullptr;
-  if (status == 0) return true;
-  std::cerr << "parsing error in file " << in_name << std::endl;
-  return false;
+  if (status == 0) return {};
+  if (status == 3) return parser.refusal();
+  tessaro::diagnostic syntax = tessaro::refusal(in_name, 0, "", "parsing error in file " + in_name);
+  syntax.fixed_text = true;
+  return syntax;
 }
 
 // Parses both inputs with one parser and one scanner, then merges the two
@@ -127,12 +126,12 @@ int parse_and_merge(const std::string& name1, std::ifstream& in1, const std::str
   the_scanner = new blifFlexLexer(&in1, nullptr);
   parser.lexer = the_scanner;
   parsed_model first, second;
-  if (!parse_one(parser, in1, in1_name, log, first)) return 1;
-  if (!parse_one(parser, in2, in2_name, log, second)) return 1;
-  std::unique_ptr<b_automaton> merged =
-      merge_and_write(first.automaton.get(), second.automaton.get(), out, name1, name2);
-  tessaro::release_at_end_of_run(merged);
-  return 0;
+  tessaro::outcome done = parse_one(parser, in1, in1_name, log, first);
+  if (done) done = parse_one(parser, in2, in2_name, log, second);
+  if (done)
+    done = merge_and_write(*first.automaton, in1_name, *second.automaton, in2_name, out,
+                           name1 + "_" + name2);
+  return done ? 0 : report_refusal(done.error());
 }
 
 int run(const std::string& name1, const std::string& name2) {

@@ -80,7 +80,7 @@ void Bddexpression::release_members() {
   bdd_var = bdd_exp = 0;
 }
 
-void Bddexpression::attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
+void Bddexpression::take_members(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
   pw = wood;
   bddpp_manager* man = my_bdd_manager();
   if (man != nullptr) {
@@ -89,9 +89,12 @@ void Bddexpression::attach(Bddexpressionwood* wood, bdd var, bdd exp, long early
   }
   earliest_date = early;
   latest_date = late;
-  if (pw == nullptr) return;
-  build_normal_dependances();
-  pw->learn_expression(this);
+  if (pw != nullptr) build_normal_dependances();
+}
+
+void Bddexpression::attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
+  take_members(wood, var, exp, early, late);
+  if (pw != nullptr) pw->learn_expression(this);
 }
 
 bddpp_manager* Bddexpression::my_bdd_manager() const {
@@ -109,28 +112,19 @@ void Bddexpression::build_normal_dependances() {
   internal_build_aval_dependances();
 }
 
-namespace {
-
-// Room for the support walks of the equations, reused from one to the next.
-std::vector<long>& support_room() {
-  static std::vector<long> room;
-  return room;
-}
-
-}  // namespace
-
 void Bddexpression::internal_build_aval_dependances() {
   aval_dependance.clear();
   bddpp_manager* man = my_bdd_manager();
   if (man == nullptr || bdd_exp == 0) return;
-  std::vector<long>& indexes = support_room();
+  std::vector<long>& indexes = pw->support_room();
   man->Support_indexes(bdd_exp, indexes);
   aval_dependance.assign_sorted(indexes);
 }
 
 const tessaro::set<long>& Bddexpression::set_of_aval_dependances() {
   bddpp_manager* man = my_bdd_manager();
-  std::vector<long>& indexes = support_room();
+  std::vector<long> no_wood;  // empty: costs no allocation
+  std::vector<long>& indexes = pw != nullptr ? pw->support_room() : no_wood;
   indexes.clear();
   if (man != nullptr && bdd_exp != 0) man->Support_indexes(bdd_exp, indexes);
   if (!aval_dependance.same_as(indexes)) {

@@ -68,6 +68,12 @@ class Bddexpression {
   friend std::ostream& operator<<(std::ostream& out, const Bddexpression& e);
 
  private:
+  friend class Bddexpressionwood;
+
+  // Sets the wood, new references to both members and the dates, then the
+  // dependence set when there is a wood; enters nothing into the wood.
+  void take_members(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
+  // take_members, then enters a copy into the wood.
   void attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
   void release_members();
 
@@ -96,6 +102,13 @@ class Bddexpressionwood {
   // Stores a copy of e under its left member's index (rejects null, constant
   // and already defined left members with a message).
   void learn_expression(Bddexpression* e);
+  // Enters the equation var = exp, named `name`, as building a Bddexpression
+  // on this wood does (same checks, messages, dependence set and links),
+  // without an equation of the caller's to copy. Returns the stored
+  // equation, or null when the left member is refused.
+  Bddexpression* define(std::string name, bdd var, bdd exp);
+  // The same, named after the left member's variable.
+  Bddexpression* define(bdd var, bdd exp);
   long exp_number() const;
   // The equation with the n-th smallest defined index (0-based), or null.
   Bddexpression* exp(int n) const;
@@ -110,6 +123,9 @@ class Bddexpressionwood {
   const tessaro::set<long>& amont_dependances(long i) const { return amont_dep_table[i]; }
   // The defined indexes, ascending.
   const std::vector<long>& defined_indexes() const;
+  // Room for the support walks of the table's equations, reused from one
+  // walk to the next.
+  std::vector<long>& support_room() { return support_walk; }
 
   // Forwards to the manager.
   bdd Bdd_and(bdd f, bdd g) { return man->Bdd_and(f, g); }
@@ -138,6 +154,12 @@ class Bddexpressionwood {
  private:
   // Doubles the capacity until it is at least n (fatal past the limit).
   void grow_capacity(long n, const char* who);
+  // The index of the left member `var` when an equation may be stored
+  // there; -1 after the message when var is no variable of the manager or
+  // its index holds an equation already.
+  long free_index(bdd var);
+  // Stores `e`, one of `stored`, at index k with its upstream links.
+  void store(long k, Bddexpression* e);
 
   bddpp_manager* man;
   // Number of defined indexes; their ascending list is rebuilt on demand
@@ -152,4 +174,5 @@ class Bddexpressionwood {
   tessaro::object_pool<Bddexpression> stored;
   std::vector<tessaro::set<long>> amont_dep_table;
   long nb_level = 0;
+  std::vector<long> support_walk;
 };

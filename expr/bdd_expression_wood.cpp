@@ -61,37 +61,66 @@ void Bddexpressionwood::update_bdd_vars() {
   nb_var_bdd = n;
 }
 
-void Bddexpressionwood::learn_expression(Bddexpression* e) {
+long Bddexpressionwood::free_index(bdd var) {
   const char* const internal = "INTERNAL ERROR in Bddexpressionwood::learn_expression():";
-  if (e == nullptr) {
-    std::cerr << internal << std::endl << "no expression !!!" << std::endl << std::endl;
-    return;
-  }
-  const long k = man && e->my_bdd_var() ? man->Bdd_if_index(e->my_bdd_var()) : -1;
+  const long k = man && var ? man->Bdd_if_index(var) : -1;
   if (k < 0 || k >= man->Nb_bdd_vars()) {
     std::cerr << internal << std::endl
               << (k < 0 ? "no left member in expression"
                         : "bdd variable doesn't exist in Bdd manager")
               << std::endl
               << std::endl;
-    return;
+    return -1;
   }
   if (k >= nb_var_bdd) update_bdd_vars();
   if (exp_table[k] != nullptr) {
     std::cerr << internal << std::endl
               << "expression id: " << k << " (" << *exp_table[k] << ") already known" << std::endl
               << std::endl;
-    return;
+    return -1;
   }
-  Bddexpression* copy = stored.make(*e);
-  exp_table[k] = copy;
+  return k;
+}
+
+void Bddexpressionwood::store(long k, Bddexpression* e) {
+  exp_table[k] = e;
   ++ens_exp_count;
   ens_exp_order_valid = false;
-  const tessaro::set<long>& deps = copy->set_of_aval_dependances();
-  for (tessaro::scanset<long> it(deps); !it.last_item(); it.next_item())
+  for (tessaro::scanset<long> it(e->dependances()); !it.last_item(); it.next_item())
     if (it.item() < nb_var_bdd) amont_dep_table[it.item()].add(k);
   raise_level(e->getEarlyDate());
   raise_level(e->getLateDate());
+}
+
+void Bddexpressionwood::learn_expression(Bddexpression* e) {
+  if (e == nullptr) {
+    std::cerr << "INTERNAL ERROR in Bddexpressionwood::learn_expression():" << std::endl
+              << "no expression !!!" << std::endl
+              << std::endl;
+    return;
+  }
+  const long k = free_index(e->my_bdd_var());
+  if (k < 0) return;
+  Bddexpression* copy = stored.make(*e);
+  // The copy's dependence set is checked against a fresh walk.
+  copy->set_of_aval_dependances();
+  store(k, copy);
+}
+
+Bddexpression* Bddexpressionwood::define(std::string name, bdd var, bdd exp) {
+  // Building an equation on the wood brings the tables up to date first.
+  update_bdd_vars();
+  const long k = free_index(var);
+  if (k < 0) return nullptr;
+  Bddexpression* e = stored.make(this);
+  e->setName(std::move(name));
+  e->take_members(this, var, exp, 0, 0);
+  store(k, e);
+  return e;
+}
+
+Bddexpression* Bddexpressionwood::define(bdd var, bdd exp) {
+  return define(man ? man->Name_var_by_bdd(var) : std::string(), var, exp);
 }
 
 long Bddexpressionwood::exp_number() const {

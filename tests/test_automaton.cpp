@@ -1,5 +1,5 @@
-// Declarations, automaton records, connectors, the merge's connector list
-// and the copy of functions between managers.
+// Declarations, automaton records, connectors, the merge's connector list,
+// the copy of functions between managers and the renaming for display.
 #include <gtest/gtest.h>
 
 #include <list>
@@ -10,7 +10,9 @@
 
 #include "automaton/b_autom_dec.h"
 #include "automaton/b_automaton.h"
+#include "automaton/function_copier.h"
 #include "automaton/merge.h"
+#include "bdd/bdd_debug.h"
 
 namespace {
 
@@ -102,31 +104,37 @@ TEST(Automaton, NameAccessorsOutOfRange) {
   EXPECT_EQ(a->outputs_list(), L({"o"}));
 }
 
-TEST(Merge, NullArgumentsGiveNullAndWriteNothing) {
-  b_automaton* a = make(L({}), L({"x"}), L({"y"}), L({}));
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(merge(nullptr, nullptr), nullptr);
-  EXPECT_EQ(merge(nullptr, a), nullptr);
-  EXPECT_EQ(merge(a, nullptr), nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST(Merge, ConnectorsInDiscoveryOrder) {
+TEST(Merge, ConnectorsInDiscoveryOrderAndNothingPrintedButTheTrace) {
   // a: inputs x and w, output y. b: input y, outputs x and x2.
   b_automaton* a = make(L({}), L({"x", "w"}), L({"y"}), L({}));
   b_automaton* b = make(L({}), L({"y"}), L({"x", "x2"}), L({}));
+  std::ostringstream listed;
+  print_connections(listed, merge_connectors(*a, *b));
+  EXPECT_EQ(listed.str(), "Connections list:\n(1:0 --> 0:0\n, 0:0 --> 1:0\n)\n");
+  std::ostringstream trace;
+  std::unique_ptr<b_automaton> m;
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  b_automaton* m = keep(merge(a, b));
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "Connections list:\n(1:0 --> 0:0\n, 0:0 --> 1:0\n)\n");
+  ASSERT_TRUE(merge(*a, "a.blif", *b, "b.blif", &trace, m).ok());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->inputs_list(), L({"w"}));
   EXPECT_EQ(m->outputs_list(), L({"x2"}));
   EXPECT_EQ(m->locals_list(), L({"inst0_x", "inst1_y", "inst0_y", "inst1_x"}));
-  EXPECT_NE(err.find("connexion inst0_x= inst1_x\n"), std::string::npos);
-  EXPECT_NE(err.find("connexion inst1_y= inst0_y\n"), std::string::npos);
+  EXPECT_NE(trace.str().find("connexion inst0_x= inst1_x\n"), std::string::npos);
+  EXPECT_NE(trace.str().find("connexion inst1_y= inst0_y\n"), std::string::npos);
+  // Without a stream there is no trace, and the same automaton.
+  std::unique_ptr<b_automaton> quiet;
+  ASSERT_TRUE(merge(*a, "a.blif", *b, "b.blif", nullptr, quiet).ok());
+  EXPECT_EQ(quiet->locals_list(), m->locals_list());
+  EXPECT_EQ(quiet->nb_equ_def(), m->nb_equ_def());
+}
+
+TEST(Merge, EmptyConnectionList) {
+  std::ostringstream listed;
+  print_connections(listed, {});
+  EXPECT_EQ(listed.str(), "Connections list:\n()\n");
 }
 
 // A function with exponentially many paths but a linear number of nodes:
@@ -174,4 +182,54 @@ TEST(Copy, LinearInTheNodesOfTheSourceAndExactUnderAMap) {
   target.Bdd_free(h);
   src->Bdd_free(parity);
   src->Bdd_free(f);
+}
+
+// One copier serves many copies: each is exact, and its memo starts empty.
+TEST(Copy, AReusedCopierCopiesEachFunctionAfresh) {
+  b_automaton* a = make(L({}), L({"p", "q", "r"}), L({}), L({}));
+  bddpp_manager* src = a->manager_associe();
+  bddpp_manager target;
+  for (const char* name : {"r2", "q2", "p2"})
+    target.New_var_last(name);
+  const int map[] = {2, 1, 0};
+  function_copier copier(src, &target, map);
+  bdd f = src->Bdd_and(src->Bdd_var_by_index(0), src->Bdd_not(src->Bdd_var_by_index(2)));
+  bdd g = src->Bdd_xor(src->Bdd_var_by_index(1), src->Bdd_var_by_index(2));
+  for (int round = 0; round < 3; ++round) {
+    bdd cf = copier.copy(f);
+    bdd cg = copier.copy(g);
+    bdd ef = target.Bdd_and(target.Bdd_var_by_index(2), target.Bdd_not(target.Bdd_var_by_index(0)));
+    bdd eg = target.Bdd_xor(target.Bdd_var_by_index(1), target.Bdd_var_by_index(0));
+    EXPECT_EQ(cf, ef);
+    EXPECT_EQ(cg, eg);
+    for (bdd h : {cf, cg, ef, eg})
+      target.Bdd_free(h);
+  }
+  EXPECT_EQ(copier.copy(0), 0u);
+  src->Bdd_free(f);
+  src->Bdd_free(g);
+  EXPECT_EQ(bdd_debug_check(target.engine()), 0);
+}
+
+// Display names reach the writer, even when two names trade places.
+TEST(Rename, DisplayNamesReachTheWriter) {
+  b_automaton* a = make(L({}), L({"x", "y"}), L({"z"}), L({}));
+  bddpp_manager* man = a->manager_associe();
+  bdd f = man->Bdd_and(man->Bdd_var_by_name("x"), man->Bdd_not(man->Bdd_var_by_name("y")));
+  a->def_wood_associee()->define(man->Bdd_var_by_name("z"), f);
+  man->Bdd_free(f);
+  auto swap = [](const std::string& n) -> std::string {
+    return n == "x" ? "y" : n == "y" ? "x" : "out[" + n + "]";
+  };
+  // Two signals on one display name: refused, nothing renamed.
+  const tessaro::outcome clash =
+      a->rename_signals([](const std::string& n) { return n == "z" ? n : std::string("k"); });
+  ASSERT_FALSE(clash.ok());
+  EXPECT_EQ(tessaro::diagnostic_line(clash.error()), "signals x and y would both be written as k");
+  ASSERT_TRUE(a->rename_signals(swap).ok());
+  std::ostringstream out;
+  a->BLIF_put(out, 2, "m");
+  EXPECT_EQ(out.str(),
+            ".model m\n.inputs y x\n.outputs out[z]\n\n.names  y x out[z]\n10 1\n\n.end\n\n");
+  EXPECT_EQ(man->Index_var_by_name("out[z]"), 2);
 }

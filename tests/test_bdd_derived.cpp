@@ -3,11 +3,13 @@
 // substitution, intersection, satisfying fraction, marks and the text dump.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/test_bdd_fixture.h"
@@ -35,6 +37,54 @@ class BddDerived : public BddTest {
       if (c != bdd_zero(m)) return c;
       bdd_free(m, c);
     }
+  }
+
+  // Random function that depends on none of the first lo variables of the
+  // order, with its reference.
+  bdd random_below(int lo) {
+    const std::uint64_t r = rng();
+    std::uint64_t bits = 0;
+    for (std::uint64_t a = 0; a < (1u << kVars); ++a)
+      bits |= ((r >> (a >> lo)) & 1u) << a;
+    return from_table(bits, kVars);
+  }
+
+  // The cofactors of f for the variable at index i, with their references.
+  std::pair<bdd, bdd> split_at(bdd f, unsigned i) {
+    if (!bdd_is_terminal(f) && bdd_index_of(m, f) == i) return {bdd_then(m, f), bdd_else(m, f)};
+    return {bdd_identity(m, f), bdd_identity(m, f)};
+  }
+
+  // Reduce (quantify true) and the generalised cofactor written out plainly
+  // over the public operations, with no cache and no normalisation: null for
+  // "no constraint", else the result with its reference.
+  bdd plain_restrict(bdd f, bdd c, bool quantify) {
+    if (c == bdd_zero(m)) return 0;
+    if (c == bdd_one(m) || bdd_is_terminal(f)) return bdd_identity(m, f);
+    const unsigned fi = bdd_index_of(m, f);
+    const unsigned ci = bdd_index_of(m, c);
+    if (quantify && ci < fi) {
+      // The care set's top variable is not in f: quantified out of the care set.
+      auto [c1, c0] = split_at(c, ci);
+      bdd either = bdd_or(m, c1, c0);
+      bdd r = plain_restrict(f, either, quantify);
+      for (bdd h : {c1, c0, either})
+        bdd_free(m, h);
+      return r;
+    }
+    const unsigned top = std::min(fi, ci);
+    auto [f1, f0] = split_at(f, top);
+    auto [c1, c0] = split_at(c, top);
+    bdd r1 = plain_restrict(f1, c1, quantify);
+    bdd r0 = plain_restrict(f0, c0, quantify);
+    for (bdd h : {f1, f0, c1, c0})
+      bdd_free(m, h);
+    if (r1 == 0) return r0;
+    if (r0 == 0) return r1;
+    bdd r = bdd_ite(m, x[top], r1, r0);
+    bdd_free(m, r1);
+    bdd_free(m, r0);
+    return r;
   }
 
   // Whether f is one product of literals: every node on its path has a zero child.
@@ -194,6 +244,70 @@ TEST_F(BddDerived, ReduceAgreesOnTheCareSet) {
     for (bdd h : {g, c, red, cof})
       bdd_free(m, h);
   }
+}
+
+// Both recursions take f and its negation to one cache entry: the results
+// are those of the plain recursions, also when a collection runs in the
+// middle of the operation, and the negated call after the plain one is a
+// single cache hit.
+TEST_F(BddDerived, ReduceAndCofactorShareEntriesBetweenAFunctionAndItsNegation) {
+  int collected = 0;
+  int runs = 0;
+  for (int round = 0; round < 150; ++round) {
+    bdd f = random_below(static_cast<int>(rng() % 4));
+    bdd c = random_below(static_cast<int>(rng() % 3));
+    if (c == bdd_zero(m)) {
+      bdd_free(m, c);
+      c = bdd_identity(m, x[kVars - 1]);
+    }
+    for (bool quantify : {true, false}) {
+      bdd want = plain_restrict(f, c, quantify);
+      auto run = [&](bdd g) { return quantify ? bdd_reduce(m, g, c) : bdd_cofactor(m, g, c); };
+      for (bdd g : {f, f ^ 1u}) {
+        // Garbage for the collection, then a collection a few lookups in.
+        bdd junk = random_function();
+        bdd_free(m, junk);
+        bdd_flush_all(m);
+        const long limit = m->gc_limit;
+        const long gcs = m->gc_count;
+        m->gc_limit = 0;
+        m->check_countdown = 1 + static_cast<int>(rng() % 6);
+        bdd r = run(g);
+        ++runs;
+        if (m->gc_count != gcs) {
+          ++collected;
+        } else {
+          m->gc_limit = limit;
+        }
+        ASSERT_EQ(r, g == f ? want : want ^ 1u)
+            << (quantify ? "reduce" : "cofactor") << (g == f ? "" : " of the negation")
+            << ", round " << round;
+        bdd_free(m, r);
+      }
+      // The negation's call finds the plain call's entry at once. Reduce
+      // keeps no entry for an f whose top lies below the care set's.
+      const bool cached = !bdd_is_terminal(f) && !bdd_is_terminal(c) &&
+                          (!quantify || bdd_index_of(m, f) <= bdd_index_of(m, c));
+      bdd_flush_all(m);
+      bdd r = run(f);
+      const long hits = m->cache_hits;
+      const long lookups = m->cache_lookups;
+      const long size = bdd_total_size(m);
+      bdd n = run(f ^ 1u);
+      EXPECT_EQ(n, r ^ 1u);
+      if (cached) {
+        EXPECT_EQ(m->cache_lookups, lookups + 1) << "round " << round;
+        EXPECT_EQ(m->cache_hits, hits + 1) << "round " << round;
+        EXPECT_EQ(bdd_total_size(m), size);
+      }
+      for (bdd h : {r, n, want})
+        bdd_free(m, h);
+      EXPECT_EQ(nonzero_temps(), 0);
+    }
+    bdd_free(m, f);
+    bdd_free(m, c);
+  }
+  EXPECT_GT(collected, runs / 2) << "too few operations were interrupted by a collection";
 }
 
 TEST_F(BddDerived, CofactorByCubesIsRestriction) {

@@ -110,6 +110,45 @@ TEST(Wood, OrderRejectionsAndEmptyEquations) {
   EXPECT_EQ(bdd_debug_check(man.engine()), 0);
 }
 
+// define() stores what building an equation on the wood stores: the same
+// table text, the same links, the same rejections with the same messages.
+TEST(Wood, DefineEntersWhatAnEquationBuiltOnTheWoodEnters) {
+  bddpp_manager man;
+  Bddexpressionwood built(&man), defined(&man);
+  const char* names[] = {"a", "b", "d", "y", "n"};
+  for (const char* name : names) {
+    built.New_var_last(name);
+    defined.New_var_last(name);
+  }
+  auto v = [&](const char* name) { return man.Bdd_var_by_name(name); };
+  bdd f = man.Bdd_and(v("a"), man.Bdd_not(v("b")));
+  bdd g = man.Bdd_or(v("d"), v("n"));
+  // A variable made on the manager directly is covered by the next entry.
+  man.New_var_last("late");
+  testing::internal::CaptureStderr();
+  Bddexpression(&built, v("d"), f, 0, 0);
+  Bddexpression("why", &built, v("y"), g, 0, 0);
+  Bddexpression(&built, v("y"), f, 0, 0);
+  Bddexpression(&built, man.Bdd_one(), f, 0, 0);
+  const std::string built_messages = testing::internal::GetCapturedStderr();
+  testing::internal::CaptureStderr();
+  EXPECT_NE(defined.define(v("d"), f), nullptr);
+  EXPECT_EQ(defined.define("why", v("y"), g)->my_name(), "why");
+  EXPECT_EQ(defined.define(v("y"), f), nullptr);
+  EXPECT_EQ(defined.define(man.Bdd_one(), f), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), built_messages);
+  EXPECT_NE(built_messages.find(") already known"), std::string::npos);
+  std::ostringstream built_text, defined_text;
+  built_text << built;
+  defined_text << defined;
+  EXPECT_EQ(defined_text.str(), built_text.str());
+  EXPECT_EQ(defined.Nb_bdd_vars(), 6);
+  EXPECT_EQ(text(defined.amont_dependances(2)), "{3}");
+  man.Bdd_free(f);
+  man.Bdd_free(g);
+  EXPECT_EQ(bdd_debug_check(man.engine()), 0);
+}
+
 TEST(Wood, ReplacedRightMemberAddsLinksOnlyToDefinedVariables) {
   bddpp_manager man;
   Bddexpressionwood wood(&man);

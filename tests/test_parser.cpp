@@ -54,21 +54,16 @@ class ParserTest : public ::testing::Test {
   Outcome parse(const std::string& text, int trace = 1) {
     Outcome out = capture(text, [&](std::fstream& log) { return parser_.parse(log, trace); });
     // The parser hands over what it builds; the test keeps the last model.
-    built_.emplace_back(parser_.declaration, parser_.automaton);
+    built_.emplace_back(parser_.automaton);
     last_automaton_ = parser_.automaton;
-    parser_.declaration = nullptr;
     parser_.automaton = nullptr;
     return out;
   }
   ~ParserTest() override {
     // Models built by parses run without parse() above.
-    built_.emplace_back(parser_.declaration, parser_.automaton);
-    for (auto& model : built_) {
-      delete model.second;
-      delete model.first;
-    }
+    built_.emplace_back(parser_.automaton);
   }
-  std::vector<std::pair<b_autom_dec*, b_automaton*>> built_;
+  std::vector<std::unique_ptr<b_automaton>> built_;
   b_automaton* last_automaton_ = nullptr;
 
   testutil::TempDir dir_;
@@ -280,7 +275,6 @@ TEST(ParserTokens, UnknownCodesAndNegativeEnd) {
   int negative_result = parser.parse(log, 0);
   std::cerr.rdbuf(saved);
   std::unique_ptr<b_automaton> automaton(parser.automaton);
-  std::unique_ptr<b_autom_dec> declaration(parser.declaration);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(err.str(), syntax_error("$undefined", kLatchOrNamesOrEnd));
   EXPECT_EQ(negative_result, 0);

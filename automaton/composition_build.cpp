@@ -1,0 +1,134 @@
+// The builder of a composition.
+#include "automaton/composition_build.h"
+
+#include <utility>
+
+namespace {
+
+// The composed index of every variable of the part's manager: the plan's
+// entry of the variable of the same name.
+std::vector<int> variable_map(const composition_plan& plan, std::size_t p,
+                              const bddpp_manager& man) {
+  std::vector<int> map(static_cast<std::size_t>(man.Nb_bdd_vars()), -1);
+  const std::vector<int>& positions = plan.variable_positions[p];
+  for (std::size_t k = 0; k < positions.size(); ++k) {
+    const long i = man.Index_var_by_name(plan.parts[p].positions[positions[k]]);
+    if (i >= 0) map[static_cast<std::size_t>(i)] = plan.by_variable[p][k];
+  }
+  return map;
+}
+
+// Replaces acc by acc and f; releases f. A null acc takes f.
+void conjoin(bddpp_manager* man, bdd& acc, bdd f) {
+  if (acc == 0) {
+    acc = f;
+    return;
+  }
+  bdd conj = man->Bdd_and(acc, f);
+  man->Bdd_free(f);
+  man->Bdd_free(acc);
+  acc = conj;
+}
+
+}  // namespace
+
+composition_builder::part_copy::part_copy(const b_automaton* a, std::vector<int> map,
+                                          bddpp_manager* target)
+    : automaton(a),
+      by_variable(std::move(map)),
+      copier(a->manager_associe(), target, by_variable.data()) {}
+
+composition_builder::composition_builder(const composition_plan& plan,
+                                         const std::vector<const b_automaton*>& parts)
+    : plan_(plan), storage_(std::make_shared<b_autom_storage>()) {
+  b_autom_storage& s = *storage_;
+  s.state_var_names = plan.state_var_names;
+  s.input_names = plan.input_names;
+  s.output_names = plan.interface_outputs;
+  s.local_names = plan.local_names;
+  s.manager = std::make_unique<bddpp_manager>();
+  bddpp_manager* man = s.manager.get();
+  s.trans_wood = std::make_unique<Bddexpressionwood>(man);
+  s.def_wood = std::make_unique<Bddexpressionwood>(man);
+  for (const auto* list :
+       {&plan.state_var_names, &plan.input_names, &plan.output_names, &plan.local_names})
+    for (const std::string& name : *list)
+      man->New_var_last(name);
+  s.trans_wood->update_bdd_vars();
+  s.def_wood->update_bdd_vars();
+  for (std::size_t p = 0; p < parts.size(); ++p) {
+    std::vector<int> map = variable_map(plan, p, *parts[p]->manager_associe());
+    parts_.push_back(std::make_unique<part_copy>(parts[p], std::move(map), man));
+  }
+}
+
+composition_builder::~composition_builder() = default;
+
+void composition_builder::copy_initial_states() {
+  bddpp_manager* man = storage_->manager.get();
+  initial_state_ = man->Bdd_one();
+  for (const auto& part : parts_)
+    conjoin(man, initial_state_, part->copier.copy(part->automaton->initial_state_bdd()));
+}
+
+void composition_builder::copy_transitions() {
+  bddpp_manager* man = storage_->manager.get();
+  for (const auto& part : parts_) {
+    for (int i = 0; i < part->automaton->nb_equ_trans(); ++i) {
+      const Bddexpression* e = part->automaton->equ_trans(i);
+      bdd left = part->copier.copy(e->my_bdd_var());
+      bdd right = part->copier.copy(e->my_bdd_exp());
+      storage_->trans_wood->define(left, right);
+      man->Bdd_free(left);
+      man->Bdd_free(right);
+    }
+  }
+}
+
+void composition_builder::define_or_join(bdd v, bdd f) {
+  bddpp_manager* man = storage_->manager.get();
+  Bddexpressionwood* defs = storage_->def_wood.get();
+  Bddexpression* known = defs->exp_at(man->Bdd_if_index(v));
+  if (known == nullptr) {
+    defs->define(v, f);
+    return;
+  }
+  bdd joined = man->Bdd_or(known->my_bdd_exp(), f);
+  known->setBddExp(joined);
+  man->Bdd_free(joined);
+}
+
+void composition_builder::copy_definitions() {
+  bddpp_manager* man = storage_->manager.get();
+  for (std::size_t p = 0; p < parts_.size(); ++p) {
+    part_copy& part = *parts_[p];
+    for (int i = 0; i < part.automaton->nb_equ_def(); ++i) {
+      const Bddexpression* e = part.automaton->equ_def(i);
+      bdd left = part.copier.copy(e->my_bdd_var());
+      bdd right = part.copier.copy(e->my_bdd_exp());
+      define_or_join(left, right);
+      man->Bdd_free(left);
+      man->Bdd_free(right);
+    }
+    for (const signal_copy& c : plan_.copies[p])
+      define_or_join(var(c.target), var(c.source));
+  }
+}
+
+void composition_builder::connect(int c) {
+  const planned_wire& w = plan_.wires[static_cast<std::size_t>(c)];
+  storage_->def_wood->define(var(w.input_var), var(w.output_var));
+}
+
+void composition_builder::copy_assertions() {
+  bddpp_manager* man = storage_->manager.get();
+  for (const auto& part : parts_) {
+    const b_automaton& a = *part->automaton;
+    if (a.assertion_bdd() != 0) conjoin(man, assertion_, part->copier.copy(a.assertion_bdd()));
+    if (a.invariant_bdd() != 0) conjoin(man, invariant_, part->copier.copy(a.invariant_bdd()));
+  }
+}
+
+std::unique_ptr<b_automaton> composition_builder::finish() {
+  return std::make_unique<b_automaton>(std::move(storage_), initial_state_, assertion_, invariant_);
+}
