@@ -6,6 +6,18 @@
 // returned as a diagnostic naming the file, the line and the signal;
 // warnings are appended to a list for the caller to print. The work is
 // linear in the size of the file (and of the flattened model).
+//
+// Warnings (status 0, text starting with "warning: ", in this order):
+//   - one per unknown directive, at its first line, with its count;
+//   - one per skipped `.exdc` or `.start_kiss` part;
+//   - "N latch initial values are unknown and read as 0: A latches of
+//     value 2, 3 or none, B Yosys flip-flops without init", at the first;
+//   - "N Yosys flip-flops with an asynchronous reset or set are read as
+//     clocked ones whose output is forced while it is active";
+//   - "signal x is used but never driven and read as undriven", or "N
+//     signals are used but never driven and read as undriven: a, b, c, d, e
+//     and K more", at the first use;
+//   - "undriven Yosys constants read as their values: $true = 1, ...".
 #pragma once
 
 #include <string>
