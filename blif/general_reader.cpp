@@ -37,6 +37,8 @@ void add_count_warnings(const flat_model& m, const flatten_counts& c,
 outcome read_general_blif(std::string_view text, const std::string& file, flat_model& out,
                           std::vector<diagnostic>& warnings, const flatten_limits& limits) {
   out = flat_model();
+  // A byte order mark some editors put first is no part of the text.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.remove_prefix(3);
   def_file defs;
   outcome o = read_definitions(text, file, defs, warnings);
   if (!o) return o;

@@ -102,6 +102,13 @@ TEST(GeneralReader, LinesContinuedCommentsCrlfAndNoEnd) {
   EXPECT_EQ(m.tables[0].line, 7);
 }
 
+TEST(GeneralReader, AByteOrderMarkIsSkipped) {
+  auto m = read_ok("\xEF\xBB\xBF.model m\n.inputs a\n.outputs y\n.names a y\n1 1\n");
+  EXPECT_EQ(m.name, "m");
+  ASSERT_EQ(m.tables.size(), 1u);
+  EXPECT_EQ(m.tables[0].line, 4);
+}
+
 TEST(GeneralReader, NamesHoldAnyNonBlankBytes) {
   const std::string odd = "$abc$123$n45 v6.3 a[0] 1GAT(0) \\x <y> a:b 0 1 - \x80\xff";
   auto m = read_ok(".model m\n.inputs " + odd + "\n.outputs o=1\n.names 0 1 - o=1\n1-0 1\n");

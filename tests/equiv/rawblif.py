@@ -374,6 +374,8 @@ def _flatten(order, models, where):
 
 def parse(text, where="<blif>"):
     """The flattened top model of a general BLIF text."""
+    if text.startswith("\xef\xbb\xbf"):  # a byte order mark, read as latin-1
+        text = text[3:]
     order, models = _definitions(text, where)
     return _flatten(order, models, where)
 
