@@ -82,11 +82,11 @@ def _run(cmd, cwd):
         return None, "timed out after %d s" % TOOL_TIMEOUT
 
 
-def merged_file(folder, spec, seed, work, merge_tool=None, canonical=None, tessaro=None):
+def merged_file(folder, pair, seed, work, merge_tool=None, canonical=None, tessaro=None):
     """Writes both sides of the pair into `work` and merges them with the
     tool given: (first, second, merged file, whether its names are encoded,
     problems met)."""
-    first, second = spec.split(":")
+    first, second = pair.split(":")
     problems = []
     a = _side(folder, first, second, seed, work, "first")
     b = _side(folder, second, first, seed, work, "second")
@@ -107,12 +107,12 @@ def merged_file(folder, spec, seed, work, merge_tool=None, canonical=None, tessa
     return a, b, os.path.join(work, "left_right.blif"), True, problems
 
 
-def merge_and_check(folder, spec, seed, tally, merge_tool=None, canonical=None, tessaro=None,
+def merge_and_check(folder, pair, seed, tally, merge_tool=None, canonical=None, tessaro=None,
                     io_only=False):
     """Merges one pair with the tool given and checks the result."""
     work = tempfile.mkdtemp(prefix="tessaro_equiv_raw_")
     t0 = time.monotonic()
-    a, b, merged, encoded, problems = merged_file(folder, spec, seed, work, merge_tool, canonical,
+    a, b, merged, encoded, problems = merged_file(folder, pair, seed, work, merge_tool, canonical,
                                                   tessaro)
     t1 = time.monotonic()
     verdict = None
@@ -122,7 +122,7 @@ def merge_and_check(folder, spec, seed, tally, merge_tool=None, canonical=None, 
                                     raw=True, decode=encoded)
     t2 = time.monotonic()
     ok = verdict == check_equiv.EQUIVALENT
-    tally.record(ok, spec, " (merge %.2f s, check %.2f s)" % (t1 - t0, t2 - t1))
+    tally.record(ok, pair, " (merge %.2f s, check %.2f s)" % (t1 - t0, t2 - t1))
     if ok:
         shutil.rmtree(work, ignore_errors=True)
     else:

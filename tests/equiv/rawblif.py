@@ -214,10 +214,10 @@ def _bit(bits, i):
 def _expand_cell(cell_type, ports, params, fresh, where, line):
     """Latches (d, q, init) and tables (names, rows) of one flip-flop cell
     over the names of its model."""
-    spec = _flip_flop(cell_type, params)
-    if spec is None:
+    kind = _flip_flop(cell_type, params)
+    if kind is None:
         raise BlifError("%s:%d: cell %s cannot be read" % (where, line, cell_type))
-    enable, sync, sync_first, asyn, coarse = spec
+    enable, sync, sync_first, asyn, coarse = kind
     if coarse:
         if "WIDTH" in params:
             width = int(params["WIDTH"].strip('"'), 2)

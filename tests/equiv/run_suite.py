@@ -240,17 +240,17 @@ def selftest(first_seed, count, tally, mutants_per_pair=6):
     shutil.rmtree(work, ignore_errors=True)
 
 
-def raw_selftest(folder, specs, canonical, tessaro, tally, mutants_per_pair=6):
+def raw_selftest(folder, pairs, canonical, tessaro, tally, mutants_per_pair=6):
     """On raw pairs merged through their canonical texts: the merged model
     written back under the files' names is equivalent, and altered copies
     are not whenever simulation shows they differ."""
     detected = total = 0
-    for seed, spec in enumerate(specs, 1):
+    for seed, pair in enumerate(pairs, 1):
         work = tempfile.mkdtemp(prefix="tessaro_equiv_rawself_")
-        a, b, merged, _, problems = raw_pairs.merged_file(folder, spec, seed, work,
+        a, b, merged, _, problems = raw_pairs.merged_file(folder, pair, seed, work,
                                                           canonical=canonical, tessaro=tessaro)
         if problems:
-            tally.record(False, "%s: merged" % spec, " %s" % problems)
+            tally.record(False, "%s: merged" % pair, " %s" % problems)
             continue
         with open(merged, encoding="latin-1") as f:
             model = rawblif.decoded(rawblif.parse(f.read(), merged))
@@ -263,7 +263,7 @@ def raw_selftest(folder, specs, canonical, tessaro, tally, mutants_per_pair=6):
             msgs.clear()
             return check_equiv.check(a, b, dut, raw=True, log=msgs.append)
         v = verdict_of(model)
-        tally.record(v == 0, "%s: written back under its own names, equivalent" % spec,
+        tally.record(v == 0, "%s: written back under its own names, equivalent" % pair,
                      "" if v == 0 else ": verdict %d %s" % (v, msgs))
         ref = reference_merge.merge(rawblif.read(a), rawblif.read(b), observe=True)
         obs = reference_merge.observed_names(rawblif.read(a), rawblif.read(b))
@@ -283,7 +283,7 @@ def raw_selftest(folder, specs, canonical, tessaro, tally, mutants_per_pair=6):
             detected += v == 1
             ok = v == 1 if sim else v in (0, 1)
             tally.record(ok, "%s: %s -> %s (simulation %s)"
-                         % (spec, what, ("equivalent", "not equivalent", "undecided")[v],
+                         % (pair, what, ("equivalent", "not equivalent", "undecided")[v],
                             "differs" if sim else "agrees"), "" if ok else " %s" % msgs)
         shutil.rmtree(work, ignore_errors=True)
     tally.record(total and detected * 3 >= total,
@@ -346,12 +346,12 @@ def main(argv):
                             os.path.join(folder, n2 + ".blif"), "%s + %s" % (n1, n2), tally,
                             args.io_only)
     if args.raw:
-        folder, specs = args.raw[0], args.raw[1:] or raw_pairs.PAIRS
+        folder, raw = args.raw[0], args.raw[1:] or raw_pairs.PAIRS
         if not os.path.isdir(folder):
             print("SKIPPED: no raw benchmark folder %s" % folder)
             return SKIP
-        for seed, spec in enumerate(specs, 1):
-            raw_pairs.merge_and_check(folder, spec, seed, tally, args.tessaro_merge,
+        for seed, pair in enumerate(raw, 1):
+            raw_pairs.merge_and_check(folder, pair, seed, tally, args.tessaro_merge,
                                       args.canonical, args.tessaro, args.io_only)
     if args.raw_selftest:
         if not os.path.isdir(args.raw_selftest[0]):
