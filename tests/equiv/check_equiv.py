@@ -27,6 +27,7 @@ import tempfile
 
 sys.dont_write_bytecode = True  # keep the source folder clean
 import blifmodel
+import rawblif
 import reference_merge
 from blifmodel import BlifError
 
@@ -148,15 +149,40 @@ def describe_counterexample(found):
     return "\n".join(lines)
 
 
-def check(first, second, merged, observe=True, keep=None, timeout=300, log=print):
+def renamed_for_abc(ref, dut, obs):
+    """Copies of both models, and of the observed names, with every name
+    replaced by a plain identifier (the same one in both): ABC then reads
+    names that hold any byte."""
+    names = sorted(ref.names() | dut.names())
+    table = {n: "w%d" % i for i, n in enumerate(names)}
+
+    def rename(m):
+        r = m.copy()
+        r.inputs = [table[n] for n in r.inputs]
+        r.outputs = [table[n] for n in r.outputs]
+        r.latches = [(table[d], table[q], v) for d, q, v in r.latches]
+        for t in r.tables:
+            t.inputs = [table[n] for n in t.inputs]
+            t.output = table[t.output]
+        return r
+    return rename(ref), rename(dut), [table[o] for o in obs]
+
+
+def check(first, second, merged, observe=True, keep=None, timeout=300, log=print, raw=False,
+          decode=False):
     """Verdict (0, 1 or 2) for the merged file against the reference of the
-    two input files; explanations go to `log`."""
+    two input files; explanations go to `log`. With `raw`, the inputs and
+    the merged file are read as general BLIF (rawblif.py) and the names
+    matched as the files write them; with `decode` as well, the merged
+    file is tessaro's output on the encoded models and its names are
+    decoded first."""
     abc = find_abc()
     if not abc:
         log("Berkeley ABC not found (package berkeley-abc)")
         return UNDECIDED
     try:
-        a, b = blifmodel.read(first), blifmodel.read(second)
+        read = rawblif.read if raw else blifmodel.read
+        a, b = read(first), read(second)
         ref = reference_merge.merge(a, b, observe=observe, name="reference")
     except (BlifError, OSError) as e:
         log("reference: %s" % e)
@@ -171,7 +197,9 @@ def check(first, second, merged, observe=True, keep=None, timeout=300, log=print
         log("the merged file is empty")
         return DIFFERENT
     try:
-        dut = blifmodel.parse(text, merged)
+        dut = rawblif.parse(text, merged) if raw else blifmodel.parse(text, merged)
+        if decode:
+            dut = rawblif.decoded(dut)
         blifmodel.table_order(dut)
     except BlifError as e:
         log("the merged file is not a usable model: %s" % e)
@@ -194,10 +222,17 @@ def check(first, second, merged, observe=True, keep=None, timeout=300, log=print
         for p in problems:
             log(p)
         return DIFFERENT
-    dut_text, sequential = adapt_for_abc(ref, dut, text, obs)
-
     cycles = 24 if len(ref.tables) <= SIM_FULL_TABLES else 6
-    found = blifmodel.simulate_difference(ref, dut, ref.outputs, cycles=cycles)
+    if raw:
+        # Simulated under the files' names; given to ABC under plain ones.
+        found = blifmodel.simulate_difference(ref, dut, ref.outputs, cycles=cycles)
+        ref, dut, obs = renamed_for_abc(ref, dut, obs)
+        dut.outputs = [o for o in dut.outputs if o not in set(obs)]
+        text = blifmodel.write(dut)
+        dut_text, sequential = adapt_for_abc(ref, dut, text, obs)
+    else:
+        dut_text, sequential = adapt_for_abc(ref, dut, text, obs)
+        found = blifmodel.simulate_difference(ref, dut, ref.outputs, cycles=cycles)
     if found:
         log(describe_counterexample(found))
 

@@ -7,6 +7,7 @@ the checker itself accepts equal models and rejects altered ones.
   run_suite.py --tessaro BIN --random FIRST COUNT
   run_suite.py --tessaro BIN --bench DIR NAME1:NAME2 [...]
   run_suite.py --selftest FIRST COUNT
+  run_suite.py --raw DIR [FIRST:SECOND ...] (--tessaro-merge BIN | --canonical BIN --tessaro BIN)
 
 Exit status: 0 all passed, 1 some failed, 77 skipped (Berkeley ABC or the
 benchmark folder missing). Failing cases keep their folder and print it.
@@ -26,6 +27,8 @@ sys.dont_write_bytecode = True  # keep the source folder clean
 import blifmodel
 import check_equiv
 import gen_pair
+import raw_pairs
+import rawblif
 import reference_merge
 from blifmodel import BlifError
 
@@ -237,6 +240,56 @@ def selftest(first_seed, count, tally, mutants_per_pair=6):
     shutil.rmtree(work, ignore_errors=True)
 
 
+def raw_selftest(folder, pairs, canonical, tessaro, tally, mutants_per_pair=6):
+    """On raw pairs merged through their canonical texts: the merged model
+    written back under the files' names is equivalent, and altered copies
+    are not whenever simulation shows they differ."""
+    detected = total = 0
+    for seed, pair in enumerate(pairs, 1):
+        work = tempfile.mkdtemp(prefix="tessaro_equiv_rawself_")
+        a, b, merged, _, problems = raw_pairs.merged_file(folder, pair, seed, work,
+                                                          canonical=canonical, tessaro=tessaro)
+        if problems:
+            tally.record(False, "%s: merged" % pair, " %s" % problems)
+            continue
+        with open(merged, encoding="latin-1") as f:
+            model = rawblif.decoded(rawblif.parse(f.read(), merged))
+        dut = os.path.join(work, "dut.blif")
+        msgs = []
+
+        def verdict_of(m):
+            with open(dut, "w", encoding="latin-1") as f:
+                f.write(blifmodel.write(m))
+            msgs.clear()
+            return check_equiv.check(a, b, dut, raw=True, log=msgs.append)
+        v = verdict_of(model)
+        tally.record(v == 0, "%s: written back under its own names, equivalent" % pair,
+                     "" if v == 0 else ": verdict %d %s" % (v, msgs))
+        ref = reference_merge.merge(rawblif.read(a), rawblif.read(b), observe=True)
+        obs = reference_merge.observed_names(rawblif.read(a), rawblif.read(b))
+        rng = random.Random(seed)
+        tried = 0
+        while tried < mutants_per_pair:
+            drawn = mutate(model, rng)
+            if not drawn:
+                continue
+            tried += 1
+            what, mutant = drawn
+            observed = mutant.copy()
+            observed.outputs += [o for o in obs if o not in observed.outputs]
+            sim = blifmodel.simulate_difference(ref, observed, ref.outputs, seed=seed)
+            v = verdict_of(mutant)
+            total += 1
+            detected += v == 1
+            ok = v == 1 if sim else v in (0, 1)
+            tally.record(ok, "%s: %s -> %s (simulation %s)"
+                         % (pair, what, ("equivalent", "not equivalent", "undecided")[v],
+                            "differs" if sim else "agrees"), "" if ok else " %s" % msgs)
+        shutil.rmtree(work, ignore_errors=True)
+    tally.record(total and detected * 3 >= total,
+                 "%d of %d altered raw models found not equivalent" % (detected, total))
+
+
 # --------------------------------------------------------------------- main
 
 def main(argv):
@@ -246,6 +299,13 @@ def main(argv):
     ap.add_argument("--random", nargs=2, type=int, metavar=("FIRST", "COUNT"))
     ap.add_argument("--bench", nargs="+", metavar="DIR NAME1:NAME2")
     ap.add_argument("--selftest", nargs=2, type=int, metavar=("FIRST", "COUNT"))
+    ap.add_argument("--raw", nargs="+", metavar="DIR [FIRST:SECOND]",
+                    help="raw pairs of DIR (raw_pairs.py; all of its list when none is given)")
+    ap.add_argument("--tessaro-merge", help="the tessaro-merge binary, for --raw")
+    ap.add_argument("--raw-selftest", nargs="+", metavar="DIR FIRST:SECOND",
+                    help="the checker on altered merges of raw pairs (needs --canonical and "
+                    "--tessaro)")
+    ap.add_argument("--canonical", help="the tessaro_canonical test tool, for --raw with --tessaro")
     ap.add_argument("--io-only", action="store_true",
                     help="compare primary inputs and outputs only")
     args = ap.parse_args(argv)
@@ -255,6 +315,8 @@ def main(argv):
         return SKIP
     if (args.pair or args.random or args.bench) and not args.tessaro:
         ap.error("--tessaro is needed")
+    if args.raw and not (args.tessaro_merge or (args.canonical and args.tessaro)):
+        ap.error("--raw needs --tessaro-merge, or --canonical and --tessaro")
     tally = Tally()
     start = time.monotonic()
     for a, b in args.pair:
@@ -283,6 +345,20 @@ def main(argv):
             merge_and_check(args.tessaro, os.path.join(folder, n1 + ".blif"),
                             os.path.join(folder, n2 + ".blif"), "%s + %s" % (n1, n2), tally,
                             args.io_only)
+    if args.raw:
+        folder, raw = args.raw[0], args.raw[1:] or raw_pairs.PAIRS
+        if not os.path.isdir(folder):
+            print("SKIPPED: no raw benchmark folder %s" % folder)
+            return SKIP
+        for seed, pair in enumerate(raw, 1):
+            raw_pairs.merge_and_check(folder, pair, seed, tally, args.tessaro_merge,
+                                      args.canonical, args.tessaro, args.io_only)
+    if args.raw_selftest:
+        if not os.path.isdir(args.raw_selftest[0]):
+            print("SKIPPED: no raw benchmark folder %s" % args.raw_selftest[0])
+            return SKIP
+        raw_selftest(args.raw_selftest[0], args.raw_selftest[1:], args.canonical, args.tessaro,
+                     tally)
     if args.selftest:
         selftest(args.selftest[0], args.selftest[1], tally)
     print("%d passed, %d failed (%.1f s)" % (tally.passed, tally.failed,
