@@ -115,13 +115,21 @@ class bddpp_manager {
   // Dumps the node structure of f with the variables' names.
   void Print_bdd_structure(std::FILE* out, bdd f);
 
-  // ---- Sums of products (bddpp_sop.cpp, bddpp_tdd.cpp) ----
+  // ---- Sums of products (bddpp_sop.cpp, bddpp_primes.cpp, bddpp_tdd.cpp) ----
   // Method 1 runs Bdd_sop_1, 2 Bdd_sop_2, anything else Bdd_sop_0; writes new
   // references into out (room for kBddppMaxProducts) and returns their number.
+  // Methods 0 and 1 end the program rather than pass that room.
   int Bdd_sop(bdd f, bdd* out, int method);
+  // The same products into `out` (emptied first), without a bound on methods
+  // 0 and 1; method 2 keeps the prime limit.
+  int Bdd_sop(bdd f, std::vector<bdd>& out, int method);
   int Bdd_sop_0(bdd f, bdd* out);
+  int Bdd_sop_0(bdd f, std::vector<bdd>& out);
   int Bdd_sop_1(bdd f, bdd* out);
+  int Bdd_sop_1(bdd f, std::vector<bdd>& out);
   int Bdd_sop_2(bdd f, bdd* out);
+  // The primes in the order of the implicant tree walk (prime_search.h);
+  // ends the program when there are more than kBddppMaxProducts.
   int Bdd_prime_implicants(bdd f, bdd* out);
   void Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other, bdd* other);
   // Indexes of the variables f depends on, ascending; one walk of f.
@@ -193,6 +201,27 @@ class bddpp_manager {
   // Appends the text of a product to `text` (Print_product_to_String_pref_suff).
   void append_product(std::string& text, const char* and_sep, const char* not_before,
                       const char* not_after, bdd product, const char* prefix, const char* suffix);
+  // The fatal end of Bdd_sop given the null handle.
+  [[noreturn]] static void null_function();
+  // Method 0 appended to `out`; ends the program past `limit` products
+  // (none when negative).
+  void satisfying_cubes(bdd f, std::vector<bdd>& out, long limit);
+  // Method 1 appended to `out`, with the same limit.
+  void irredundant_cubes(bdd f, std::vector<bdd>& out, long limit);
+  // Each product of f widened by dropping, in index order, every literal it
+  // can lose and still imply f.
+  void expand_products(bdd f, std::vector<bdd>& products);
+  // In order, each product the others as they stand cover is dropped.
+  void drop_redundant_products(bdd f, std::vector<bdd>& products);
+  // Moves the primes of f into the essential and the other ones, in order.
+  void split_essential(bdd f, const bdd* primes, int count, int& n_essential, bdd* essential,
+                       int& n_other, bdd* other);
+  // Method 2 from the split primes; takes over their references.
+  int complete_cover(bdd f, const bdd* essential, int n_essential, const bdd* other, int n_other,
+                     bdd* out);
+  // The primes of f (f not null) as Bdd_prime_implicants gives them; -1,
+  // with nothing written, when there are more than `limit`.
+  int primes_within(bdd f, bdd* out, int limit);
   // Bdd_sop of f through the cover cache; -1 when f is a constant or has
   // more than kSmallCoverVars variables (bddpp_cover_cache.cpp).
   int small_cover(bdd f, bdd* out, int method);
