@@ -48,9 +48,11 @@ class prime_search {
  public:
   enum class status { found, too_many };
 
-  // Records at most this many functions of the closure; a function that
-  // needs more is treated as one with too many primes.
-  static constexpr std::size_t kMaxRecords = std::size_t{1} << 21;
+  // Records at most this many functions of the closure (a few seconds and
+  // some tens of MB); a function that needs more is treated as one with too
+  // many primes. Functions with more than 50000 primes usually need far
+  // more, the tables of real circuits far fewer.
+  static constexpr std::size_t kMaxRecords = std::size_t{1} << 18;
 
   // f must not be a constant.
   prime_search(bddpp_manager* man, bdd f);
@@ -67,6 +69,7 @@ class prime_search {
   bool order_as_tree_walk(int slot_limit);
 
   int count() const { return static_cast<int>(primes_.size() / cube_words_); }
+  std::size_t records() const { return records_.size(); }
   // A new reference to the i-th prime as a product.
   bdd product(int i) const;
   // Number of tree paths to one, saturated at 2^62 (after find).
@@ -94,7 +97,14 @@ class prime_search {
   bool build_closure();
   // Computes the prime list of record r from its sons'; false above limit.
   bool primes_of(int r, int limit);
+  // The walk below record r, on the slots and views of w; false when it
+  // passes the slot limit.
   bool walk(walk_state& w, int r, std::size_t view);
+  // The three sons of an inner record, in the walk's order.
+  bool expand(walk_state& w, int r, std::size_t view);
+  // The walk below r when no slot implies its path: the slots r leaves
+  // alone, computed once per record, appended.
+  bool walk_alone(walk_state& w, int r, std::size_t view);
   bool is_prime(const std::uint64_t* cube) const;
 
   bddpp_manager* man_;
@@ -106,4 +116,10 @@ class prime_search {
   std::vector<record> records_;
   std::unordered_map<bdd, int> id_of_;
   std::vector<std::uint64_t> primes_;  // the result, cube_words_ per prime
+  // Slots each record leaves in a walk that starts without slots, for at
+  // most kMaxAloneWords words in all.
+  static constexpr std::size_t kMaxAloneWords = std::size_t{1} << 22;
+  std::vector<int> alone_of_;
+  std::vector<std::vector<std::uint64_t>> alone_lists_;
+  std::size_t alone_words_ = 0;
 };

@@ -15,7 +15,12 @@ struct prime_search::walk_state {
   int slot_count = 0;
   int slot_limit = 0;
   std::vector<std::vector<int>> views;
-  std::size_t depth = 0;
+
+  // Appends a slot holding `cube`; returns its id.
+  int add(const std::uint64_t* cube, std::size_t cube_words) {
+    slots.insert(slots.end(), cube, cube + cube_words);
+    return slot_count++;
+  }
 };
 
 bool prime_search::walk(walk_state& w, int r, std::size_t view) {
@@ -30,13 +35,17 @@ bool prime_search::walk(walk_state& w, int r, std::size_t view) {
       return true;
     }
     if (w.slot_count == w.slot_limit) return false;
-    const int id = w.slot_count++;
-    w.slots.insert(w.slots.end(), w.cube.begin(), w.cube.end());
+    const int id = w.add(w.cube.data(), cube_words_);
     // The new slot has every literal of the path: it belongs to each view.
     for (std::size_t d = 0; d <= view; ++d)
       w.views[d].push_back(id);
     return true;
   }
+  if (w.views[view].empty()) return walk_alone(w, r, view);
+  return expand(w, r, view);
+}
+
+bool prime_search::expand(walk_state& w, int r, std::size_t view) {
   const record& rec = records_[static_cast<std::size_t>(r)];
   const std::size_t word = static_cast<std::size_t>(rec.position) / 64;
   const std::uint64_t bit = std::uint64_t{1} << (rec.position % 64);
@@ -56,6 +65,42 @@ bool prime_search::walk(walk_state& w, int r, std::size_t view) {
     if (!within) return false;
   }
   return walk(w, sons[2], view);
+}
+
+bool prime_search::walk_alone(walk_state& w, int r, std::size_t view) {
+  // No slot of the view implies a cube of this subtree, nor can one before
+  // the subtree ends but its own: the subtree leaves the slots it would
+  // leave in an empty walk, whatever the path above it.
+  if (alone_of_.empty()) alone_of_.assign(records_.size(), -1);
+  const std::vector<std::uint64_t>* list = nullptr;
+  walk_state own;
+  if (alone_of_[static_cast<std::size_t>(r)] >= 0) {
+    list = &alone_lists_[static_cast<std::size_t>(alone_of_[static_cast<std::size_t>(r)])];
+  } else {
+    own.cube.assign(cube_words_, 0);
+    own.slot_limit = w.slot_limit;
+    own.views.resize(1);
+    if (!expand(own, r, 0)) return false;
+    if (alone_words_ + own.slots.size() <= kMaxAloneWords) {
+      alone_words_ += own.slots.size();
+      alone_of_[static_cast<std::size_t>(r)] = static_cast<int>(alone_lists_.size());
+      alone_lists_.push_back(std::move(own.slots));
+      list = &alone_lists_.back();
+    } else {
+      list = &own.slots;
+    }
+  }
+  const std::size_t count = list->size() / cube_words_;
+  if (static_cast<std::size_t>(w.slot_limit - w.slot_count) < count) return false;
+  std::vector<std::uint64_t> cube(cube_words_);
+  for (std::size_t i = 0; i < list->size(); i += cube_words_) {
+    for (std::size_t k = 0; k < cube_words_; ++k)
+      cube[k] = w.cube[k] | (*list)[i + k];
+    const int id = w.add(cube.data(), cube_words_);
+    for (std::size_t d = 0; d <= view; ++d)
+      w.views[d].push_back(id);
+  }
+  return true;
 }
 
 bool prime_search::order_as_tree_walk(int slot_limit) {
