@@ -153,6 +153,41 @@ class bddpp_manager {
   // out[n] is '1', '0' or '?' for f under Minterm(n, count, vars).
   void Truth_table(bdd f, int count, const bdd* vars, char* out);
 
+  // ---- Covers past the prime limit (bddpp_wide_cover.cpp) ----
+  // For a writer that must write every cover (tessaro-merge) instead of
+  // stopping at the prime limit as tessaro does. A typical use, per signal:
+  //     switch (man->BLIF_print_wide(out, var, f)) {
+  //       case bddpp_manager::wide_cover::primes: break;       // as tessaro
+  //       case bddpp_manager::wide_cover::irredundant: warn;   // name the signal
+  //       case bddpp_manager::wide_cover::too_large: refuse;   // nothing written
+  //     }
+  // None of these ends the program (except on the null handle, as Bdd_sop).
+
+  // Most products of one cover on that path: parity of 40 inputs has 2^39
+  // primes and no smaller cover, and is refused rather than printed.
+  static constexpr long kMaxWideCoverProducts = 2000000;
+  enum class wide_cover {
+    primes,       // the method-2 cover, the same products as Bdd_sop(f, out, 2)
+    irredundant,  // more than kBddppMaxProducts primes: Bdd_irredundant_primes
+    too_large     // more than kMaxWideCoverProducts products; nothing given
+  };
+  // An exact irredundant cover of f by prime implicants, found without
+  // listing all primes: the Minato-Morreale sum of f (irredundant_cover.h),
+  // each product widened to a prime (literals dropped in index order while
+  // the product implies f), then, in order, each product that the others
+  // cover dropped. False, with `out` empty, when the sum has more than
+  // `max_products` products. The constant zero gives no product, the
+  // constant one the product one.
+  bool Bdd_irredundant_primes(bdd f, std::vector<bdd>& out,
+                              long max_products = kMaxWideCoverProducts);
+  // The products of the cover of f such a writer prints (new references,
+  // `out` emptied first): Bdd_sop(f, out, 2) when f has at most
+  // kBddppMaxProducts primes, otherwise Bdd_irredundant_primes.
+  wide_cover Bdd_sop_wide(bdd f, std::vector<bdd>& out);
+  // BLIF_print(out, var, f, 2) for such a writer: the cover of Bdd_sop_wide
+  // with any number of rows (no row limit); writes nothing when too_large.
+  wide_cover BLIF_print_wide(std::ostream& out, bdd var, bdd f);
+
   // ---- Printers (bddpp_print.cpp) ----
   std::string Print_product_to_String_pref_suff(const char* and_sep, const char* not_before,
                                                 const char* not_after, bdd product,
@@ -198,6 +233,10 @@ class bddpp_manager {
   // Appends the literals along the nonzero branches of `product`; true when
   // it is a product of literals.
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
+  // Appends the characters of the BLIF row of `product` over `columns`
+  // (ascending indexes), each followed by column_sep.
+  void append_row(std::string& text, const std::vector<long>& columns, bdd product,
+                  const char* column_sep);
   // Appends the text of a product to `text` (Print_product_to_String_pref_suff).
   void append_product(std::string& text, const char* and_sep, const char* not_before,
                       const char* not_after, bdd product, const char* prefix, const char* suffix);

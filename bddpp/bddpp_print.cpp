@@ -189,20 +189,7 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
           text += column_sep;
         }
       } else {
-        // Both lists are in index order: one merge gives the row.
-        std::vector<std::pair<long, int>>& literals = literal_scratch;
-        literals.clear();
-        walk_product((*products)[p], literals);
-        auto literal = literals.begin();
-        for (long i : columns) {
-          while (literal != literals.end() && literal->first < i)
-            ++literal;
-          if (literal != literals.end() && literal->first == i)
-            text += literal->second == 0 ? '0' : '1';
-          else
-            text += '-';
-          text += column_sep;
-        }
+        append_row(text, columns, (*products)[p], column_sep);
       }
       text += " 1";
       text += p + 1 == count ? last_end : row_sep;
@@ -212,6 +199,24 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     text += last_end;
   }
   out << text;
+}
+
+void bddpp_manager::append_row(std::string& text, const std::vector<long>& columns, bdd product,
+                               const char* column_sep) {
+  // Both lists are in index order: one merge gives the row.
+  std::vector<std::pair<long, int>>& literals = literal_scratch;
+  literals.clear();
+  walk_product(product, literals);
+  auto literal = literals.begin();
+  for (long i : columns) {
+    while (literal != literals.end() && literal->first < i)
+      ++literal;
+    if (literal != literals.end() && literal->first == i)
+      text += literal->second == 0 ? '0' : '1';
+    else
+      text += '-';
+    text += column_sep;
+  }
 }
 
 void bddpp_manager::BLIF_print(std::ostream& out, bdd var, bdd f, int method) {

@@ -80,8 +80,10 @@ int prime_search::record_of(bdd g) {
 
 bool prime_search::build_closure() {
   if (record_of(man_->Bdd_dup(f_)) != 2) return false;
+  const long start = bdd_work_count(man_->engine());
   // Records are appended as they are met; each is expanded once.
   for (std::size_t r = 2; r < records_.size(); ++r) {
+    if (bdd_work_count(man_->engine()) - start > kMaxWork) return false;
     const bdd g = records_[r].g;
     bdd positive = man_->Bdd_then(g);
     bdd negative = man_->Bdd_else(g);

@@ -53,6 +53,9 @@ class prime_search {
   // many primes. Functions with more than 50000 primes usually need far
   // more, the tables of real circuits far fewer.
   static constexpr std::size_t kMaxRecords = std::size_t{1} << 18;
+  // The same past this many engine look-ups while the closure is built
+  // (bdd_work_count): a bound on time that does not depend on the machine.
+  static constexpr long kMaxWork = 1L << 24;
 
   // f must not be a constant.
   prime_search(bddpp_manager* man, bdd f);
