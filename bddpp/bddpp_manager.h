@@ -250,8 +250,6 @@ class bddpp_manager {
   // Each product of f widened by dropping, in index order, every literal it
   // can lose and still imply f.
   void expand_products(bdd f, std::vector<bdd>& products);
-  // In order, each product the others as they stand cover is dropped.
-  void drop_redundant_products(bdd f, std::vector<bdd>& products);
   // Moves the primes of f into the essential and the other ones, in order.
   void split_essential(bdd f, const bdd* primes, int count, int& n_essential, bdd* essential,
                        int& n_other, bdd* other);

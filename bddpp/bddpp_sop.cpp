@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
+#include "bddpp/irredundant_cover.h"
 #include "bddpp/product_array.h"
 #include "bddpp/product_limit.h"
 
@@ -125,15 +126,19 @@ void bddpp_manager::irredundant_cubes(bdd f, std::vector<bdd>& out, long limit) 
   }
   satisfying_cubes(f, out, limit);
   expand_products(f, out);
-  drop_redundant_products(f, out);
+  drop_redundant(this, out);
 }
 
 void bddpp_manager::expand_products(bdd f, std::vector<bdd>& products) {
-  // Drop each literal whose removal keeps the product inside f.
+  // Drop each literal whose removal keeps the product inside f; the test
+  // ends at the first point of the wider product outside f.
   for (bdd& product : products) {
     for (long j : Support_indexes(product)) {
       bdd wider = Bdd_extract(product, Bdd_var_by_index(j));
-      if (Bdd_imply(wider, f)) {
+      bdd outside = bdd_implies(internal_man, wider, f);
+      const bool inside = Bdd_is_tautology(outside, 0);
+      Bdd_free(outside);
+      if (inside) {
         Bdd_free(product);
         product = wider;
       } else {
@@ -141,43 +146,6 @@ void bddpp_manager::expand_products(bdd f, std::vector<bdd>& products) {
       }
     }
   }
-}
-
-void bddpp_manager::drop_redundant_products(bdd f, std::vector<bdd>& products) {
-  // In order, product i goes when the others as they stand cover f. The
-  // products after i are still untouched, so their disjunctions are taken
-  // once from the end; those before i are gathered as they are settled.
-  const std::size_t count = products.size();
-  std::vector<bdd> after(count + 1);
-  after[count] = Bdd_dup(Bdd_zero());
-  for (std::size_t i = count; i-- > 0;)
-    after[i] = Bdd_or(products[i], after[i + 1]);
-  bdd before = Bdd_dup(Bdd_zero());
-  for (std::size_t i = 0; i < count; ++i) {
-    bdd others = Bdd_or(before, after[i + 1]);
-    Bdd_free(after[i + 1]);
-    after[i + 1] = 0;
-    if (others == f) {
-      Bdd_free(products[i]);
-      products[i] = Bdd_dup(Bdd_zero());
-    }
-    Bdd_free(others);
-    bdd next = Bdd_or(before, products[i]);
-    Bdd_free(before);
-    before = next;
-  }
-  Bdd_free(before);
-  Bdd_free(after[0]);
-  // Compaction: the products that are left, in their order.
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (Bdd_is_tautology(products[i], 0)) {
-      Bdd_free(products[i]);
-    } else {
-      products[kept++] = products[i];
-    }
-  }
-  products.resize(kept);
 }
 
 void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other,

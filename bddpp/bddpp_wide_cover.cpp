@@ -21,7 +21,7 @@ bool bddpp_manager::Bdd_irredundant_primes(bdd f, std::vector<bdd>& out, long ma
     sum.products(out);
   }
   // Widened, each product is prime; widening may make others redundant.
-  widen_to_primes(this, f, out);
+  expand_products(f, out);
   drop_redundant(this, out);
   return true;
 }

@@ -130,8 +130,6 @@ void irredundant_cover::emit(int id, std::vector<std::pair<long, int>>& literals
 
 namespace {
 
-using literal_list = std::vector<std::pair<long, int>>;
-
 // Whether f implies g, by the engine's early-ending test.
 bool implies(bddpp_manager* man, bdd f, bdd g) {
   bdd witness = bdd_implies(man->engine(), f, g);
@@ -162,43 +160,7 @@ void coverage(bddpp_manager* man, const std::vector<bdd>& products, std::size_t 
     man->Bdd_free(g);
 }
 
-bdd cube_of(bddpp_manager* man, const literal_list& literals) {
-  bdd product = man->Bdd_dup(man->Bdd_one());
-  for (auto l = literals.rbegin(); l != literals.rend(); ++l) {
-    const bdd var = man->Bdd_var_by_index(l->first);
-    bdd next = man->Bdd_and(product, l->second != 0 ? var : var ^ 1u);
-    man->Bdd_free(product);
-    product = next;
-  }
-  return product;
-}
-
 }  // namespace
-
-void widen_to_primes(bddpp_manager* man, bdd f, std::vector<bdd>& products) {
-  literal_list literals;
-  for (bdd& product : products) {
-    literals = man->Product_literals(product);
-    bool widened = false;
-    for (std::size_t i = 0; i < literals.size();) {
-      const std::pair<long, int> dropped = literals[i];
-      literals.erase(literals.begin() + static_cast<std::ptrdiff_t>(i));
-      bdd wider = cube_of(man, literals);
-      const bool inside = implies(man, wider, f);
-      man->Bdd_free(wider);
-      if (inside) {
-        widened = true;
-      } else {
-        literals.insert(literals.begin() + static_cast<std::ptrdiff_t>(i), dropped);
-        ++i;
-      }
-    }
-    if (widened) {
-      man->Bdd_free(product);
-      product = cube_of(man, literals);
-    }
-  }
-}
 
 void drop_redundant(bddpp_manager* man, std::vector<bdd>& products) {
   bdd once = 0;

@@ -11,8 +11,8 @@
 // number of its products, so that a sum too large to print is refused
 // before any product is built. The products come out in the order
 // x . C1, !x . C0, Cd, recursively. They are implicants of f, not always
-// prime ones; widen_to_primes and drop_redundant make them an irredundant
-// cover of primes (bddpp_manager::Bdd_irredundant_primes).
+// prime ones; bddpp_manager::Bdd_irredundant_primes widens them and drops
+// those the widening made redundant.
 //
 // A function whose complement has a large sum can need a great many pairs,
 // and very large BDDs, before its count is known. The sum counts as too
@@ -69,12 +69,7 @@ class irredundant_cover {
   bool overflow_ = false;
 };
 
-// Each product (a cube implying f) widened to a prime: its literals, in
-// index order, dropped while the product still implies f.
-void widen_to_primes(bddpp_manager* man, bdd f, std::vector<bdd>& products);
-
-// Drops products of a cover (cubes) until none
-// can go, keeping the disjunction. The products with a point no other one
-// covers stay; the others are taken in order, each dropped when the
-// products that are left cover it.
+// In order, drops each product that the others as they stand cover, so
+// that none is left that could go. A product with a point no other one
+// covers stays whatever goes; only the others are tested one by one.
 void drop_redundant(bddpp_manager* man, std::vector<bdd>& products);
