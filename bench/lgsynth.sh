@@ -10,7 +10,7 @@
 # BINARY defaults to build/release/tessaro, DIR to
 # ../shared/benchmarks/raw/lgsynth beside the repository. Status is "ok",
 # "limit" (the product-limit stop, which names the signal), "timeout" (past
-# 60 s) or "exit N". --self adds the merge of each file with itself.
+# 60 s) or "exit:N". --self adds the merge of each file with itself.
 # --compare also runs OLD_BINARY and reports, for the runs where both
 # finish, whether every byte written (status, both streams, output and log)
 # is the same.
@@ -57,7 +57,7 @@ run() {
   elif grep -q "^cover of signal .*: more than" "$dir/err.txt"; then
     status=limit
   else
-    status="exit $status"
+    status="exit:$status"
   fi
   echo "$status $seconds $((kb / 1024))"
 }
