@@ -51,10 +51,11 @@ class prime_search {
   // Records at most this many functions of the closure (a few seconds and
   // some tens of MB); a function that needs more is treated as one with too
   // many primes. Functions with more than 50000 primes usually need far
-  // more, the tables of real circuits far fewer.
+  // more; no table of the benchmark circuits needs a sixteenth of it.
   static constexpr std::size_t kMaxRecords = std::size_t{1} << 18;
   // The same past this many engine look-ups while the closure is built
-  // (bdd_work_count): a bound on time that does not depend on the machine.
+  // (bdd_work_count): a bound on time that does not depend on the machine
+  // (again sixteen times what any benchmark table needs).
   static constexpr long kMaxWork = 1L << 24;
 
   // f must not be a constant.
@@ -64,7 +65,7 @@ class prime_search {
   prime_search& operator=(const prime_search&) = delete;
 
   // Computes the primes in meeting order; too_many when there are more than
-  // `limit` (or the closure passes kMaxRecords).
+  // `limit`, or when the closure passes kMaxRecords or kMaxWork.
   status find(int limit);
   // Reorders the primes found as the tree walk does when its slots stay
   // within `slot_limit`; returns false, keeping the meeting order, when the
@@ -72,7 +73,6 @@ class prime_search {
   bool order_as_tree_walk(int slot_limit);
 
   int count() const { return static_cast<int>(primes_.size() / cube_words_); }
-  std::size_t records() const { return records_.size(); }
   // A new reference to the i-th prime as a product.
   bdd product(int i) const;
   // Number of tree paths to one, saturated at 2^62 (after find).
@@ -96,7 +96,7 @@ class prime_search {
   // The record id of g, creating it (without its sons) when new; -1 when
   // the closure is full.
   int record_of(bdd g);
-  // Builds the closure below the root; false when it passes kMaxRecords.
+  // Builds the closure below the root; false past kMaxRecords or kMaxWork.
   bool build_closure();
   // Computes the prime list of record r from its sons'; false above limit.
   bool primes_of(int r, int limit);
@@ -108,6 +108,7 @@ class prime_search {
   // The walk below r when no slot implies its path: the slots r leaves
   // alone, computed once per record, appended.
   bool walk_alone(walk_state& w, int r, std::size_t view);
+  // Whether `cube` is among the primes found (a search in meeting order).
   bool is_prime(const std::uint64_t* cube) const;
 
   bddpp_manager* man_;
