@@ -161,6 +161,7 @@ class bddpp_manager {
   //       case bddpp_manager::wide_cover::irredundant: warn;   // name the signal
   //       case bddpp_manager::wide_cover::too_large: refuse;   // nothing written
   //     }
+  // with the texts of Wide_cover_message.
   // None of these ends the program (except on the null handle, as Bdd_sop).
 
   // Most products of one cover on that path: parity of 40 inputs has 2^39
@@ -187,6 +188,10 @@ class bddpp_manager {
   // BLIF_print(out, var, f, 2) for such a writer: the cover of Bdd_sop_wide
   // with any number of rows (no row limit); writes nothing when too_large.
   wide_cover BLIF_print_wide(std::ostream& out, bdd var, bdd f);
+  // The line such a writer gives for signal `signal` when BLIF_print_wide
+  // returned `kind` (irredundant: a warning; too_large: the refusal), without
+  // a line end; empty for primes.
+  static std::string Wide_cover_message(wide_cover kind, const std::string& signal);
 
   // ---- Printers (bddpp_print.cpp) ----
   std::string Print_product_to_String_pref_suff(const char* and_sep, const char* not_before,

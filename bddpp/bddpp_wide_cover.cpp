@@ -2,6 +2,7 @@
 // primes fit, an irredundant cover of primes found without listing them all
 // elsewhere, and the BLIF printer of either, with any number of rows.
 #include <ostream>
+#include <string>
 
 #include "bddpp/bddpp_manager.h"
 #include "bddpp/irredundant_cover.h"
@@ -79,4 +80,20 @@ bddpp_manager::wide_cover bddpp_manager::BLIF_print_wide(std::ostream& out, bdd 
   for (bdd product : products)
     Bdd_free(product);
   return kind;
+}
+
+std::string bddpp_manager::Wide_cover_message(wide_cover kind, const std::string& signal) {
+  const std::string limit = std::to_string(kBddppMaxProducts);
+  switch (kind) {
+    case wide_cover::primes:
+      break;
+    case wide_cover::irredundant:
+      return "warning: signal " + signal + " has more than " + limit +
+             " prime implicants: its cover is an irredundant cover of prime implicants, not the "
+             "essential-first one";
+    case wide_cover::too_large:
+      return "signal " + signal + ": its cover would have more than " +
+             std::to_string(kMaxWideCoverProducts) + " products";
+  }
+  return std::string();
 }

@@ -212,6 +212,10 @@ TEST_F(BddppWideCover, PastThePrimeLimitTheIrredundantCoverIsPrinted) {
     seen[minterm] = true;
   }
   EXPECT_EQ(rows, 65536);
+  EXPECT_EQ(bddpp_manager::Wide_cover_message(bddpp_manager::wide_cover::irredundant, "y"),
+            "warning: signal y has more than 50000 prime implicants: its cover is an irredundant "
+            "cover of prime implicants, not the essential-first one");
+  EXPECT_EQ(bddpp_manager::Wide_cover_message(bddpp_manager::wide_cover::primes, "y"), "");
   man.Bdd_free(f);
 }
 
@@ -227,6 +231,8 @@ TEST_F(BddppWideCover, ACoverPastItsBoundIsRefusedWithoutOutput) {
   EXPECT_EQ(man.Bdd_sop_wide(f, products), bddpp_manager::wide_cover::too_large);
   EXPECT_TRUE(products.empty());
   man.Bdd_free(f);
+  EXPECT_EQ(bddpp_manager::Wide_cover_message(bddpp_manager::wide_cover::too_large, "p"),
+            "signal p: its cover would have more than 2000000 products");
   bdd g = at_least(40, 2);
   EXPECT_FALSE(man.Bdd_irredundant_primes(g, products, 779));
   EXPECT_TRUE(products.empty());
