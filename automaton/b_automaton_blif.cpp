@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "automaton/b_automaton.h"
+#include "support/activity.h"
 #include "support/reference_paths.h"
 
 void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& model_name) const {
@@ -47,8 +48,15 @@ void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& mod
         << man->Name_var_by_bdd(e->my_bdd_var()) << " " << value << '\n';
   }
   out << '\n';
-  for (int i = 0; i < nb_equ_def(); ++i)
-    equ_def(i)->put_blif(out, method);
+  // A fatal stop while a cover is computed (a product limit, no memory
+  // left) names the signal it was for.
+  for (int i = 0; i < nb_equ_def(); ++i) {
+    const Bddexpression* e = equ_def(i);
+    if (e->my_bdd_var() != 0 && man->Bdd_if_index(e->my_bdd_var()) >= 0)
+      tessaro::set_activity("signal", man->Name_var_by_bdd(e->my_bdd_var()));
+    e->put_blif(out, method);
+  }
+  tessaro::clear_activity();
   out << '\n';
   out << ".end" << '\n';
   out << '\n';

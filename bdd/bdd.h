@@ -52,6 +52,9 @@ bdd bdd_var_with_id(bdd_manager m, long id);
 long bdd_vars(bdd_manager m);
 // Number of nodes in the unique tables.
 long bdd_total_size(bdd_manager m);
+// Node and cache look-ups since the instance started: a measure of the work
+// done that does not depend on the machine, for callers that bound theirs.
+long bdd_work_count(bdd_manager m);
 const char* bdd_version();
 // Canonical node (id, t, e); takes one temporary reference of t and of e and
 // returns the result with one temporary reference.

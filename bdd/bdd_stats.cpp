@@ -3,6 +3,10 @@
 
 #include "bdd/bdd_int.h"
 
+long bdd_work_count(bdd_manager m) {
+  return m->find_count + m->cache_lookups;
+}
+
 void bdd_stats(bdd_manager m, std::FILE* out) {
   const long assocs = bdd_assoc_count(m);
   const long buckets = static_cast<long>(m->cache_bucket_count);

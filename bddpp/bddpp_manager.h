@@ -115,13 +115,21 @@ class bddpp_manager {
   // Dumps the node structure of f with the variables' names.
   void Print_bdd_structure(std::FILE* out, bdd f);
 
-  // ---- Sums of products (bddpp_sop.cpp, bddpp_tdd.cpp) ----
+  // ---- Sums of products (bddpp_sop.cpp, bddpp_primes.cpp, bddpp_tdd.cpp) ----
   // Method 1 runs Bdd_sop_1, 2 Bdd_sop_2, anything else Bdd_sop_0; writes new
   // references into out (room for kBddppMaxProducts) and returns their number.
+  // Methods 0 and 1 end the program rather than pass that room.
   int Bdd_sop(bdd f, bdd* out, int method);
+  // The same products into `out` (emptied first), without a bound on methods
+  // 0 and 1; method 2 keeps the prime limit.
+  int Bdd_sop(bdd f, std::vector<bdd>& out, int method);
   int Bdd_sop_0(bdd f, bdd* out);
+  int Bdd_sop_0(bdd f, std::vector<bdd>& out);
   int Bdd_sop_1(bdd f, bdd* out);
+  int Bdd_sop_1(bdd f, std::vector<bdd>& out);
   int Bdd_sop_2(bdd f, bdd* out);
+  // The primes in the order of the implicant tree walk (prime_search.h);
+  // ends the program when there are more than kBddppMaxProducts.
   int Bdd_prime_implicants(bdd f, bdd* out);
   void Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other, bdd* other);
   // Indexes of the variables f depends on, ascending; one walk of f.
@@ -144,6 +152,46 @@ class bddpp_manager {
   bdd Bdd_eval(bdd f, const int* literals);
   // out[n] is '1', '0' or '?' for f under Minterm(n, count, vars).
   void Truth_table(bdd f, int count, const bdd* vars, char* out);
+
+  // ---- Covers past the prime limit (bddpp_wide_cover.cpp) ----
+  // For a writer that must write every cover (tessaro-merge) instead of
+  // stopping at the prime limit as tessaro does. A typical use, per signal:
+  //     switch (man->BLIF_print_wide(out, var, f)) {
+  //       case bddpp_manager::wide_cover::primes: break;       // as tessaro
+  //       case bddpp_manager::wide_cover::irredundant: warn;   // name the signal
+  //       case bddpp_manager::wide_cover::too_large: refuse;   // nothing written
+  //     }
+  // with the texts of Wide_cover_message.
+  // None of these ends the program (except on the null handle, as Bdd_sop).
+
+  // Most products of one cover on that path: parity of 40 inputs has 2^39
+  // primes and no smaller cover, and is refused rather than printed.
+  static constexpr long kMaxWideCoverProducts = 2000000;
+  enum class wide_cover {
+    primes,       // the method-2 cover, the same products as Bdd_sop(f, out, 2)
+    irredundant,  // more than kBddppMaxProducts primes: Bdd_irredundant_primes
+    too_large     // more than kMaxWideCoverProducts products; nothing given
+  };
+  // An exact irredundant cover of f by prime implicants, found without
+  // listing all primes: the Minato-Morreale sum of f (irredundant_cover.h),
+  // each product widened to a prime (literals dropped in index order while
+  // the product implies f), then, in order, each product that the others
+  // cover dropped. False, with `out` empty, when the sum has more than
+  // `max_products` products. The constant zero gives no product, the
+  // constant one the product one.
+  bool Bdd_irredundant_primes(bdd f, std::vector<bdd>& out,
+                              long max_products = kMaxWideCoverProducts);
+  // The products of the cover of f such a writer prints (new references,
+  // `out` emptied first): Bdd_sop(f, out, 2) when f has at most
+  // kBddppMaxProducts primes, otherwise Bdd_irredundant_primes.
+  wide_cover Bdd_sop_wide(bdd f, std::vector<bdd>& out);
+  // BLIF_print(out, var, f, 2) for such a writer: the cover of Bdd_sop_wide
+  // with any number of rows (no row limit); writes nothing when too_large.
+  wide_cover BLIF_print_wide(std::ostream& out, bdd var, bdd f);
+  // The line such a writer gives for signal `signal` when BLIF_print_wide
+  // returned `kind` (irredundant: a warning; too_large: the refusal), without
+  // a line end; empty for primes.
+  static std::string Wide_cover_message(wide_cover kind, const std::string& signal);
 
   // ---- Printers (bddpp_print.cpp) ----
   std::string Print_product_to_String_pref_suff(const char* and_sep, const char* not_before,
@@ -190,9 +238,32 @@ class bddpp_manager {
   // Appends the literals along the nonzero branches of `product`; true when
   // it is a product of literals.
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
+  // Appends the characters of the BLIF row of `product` over `columns`
+  // (ascending indexes), each followed by column_sep.
+  void append_row(std::string& text, const std::vector<long>& columns, bdd product,
+                  const char* column_sep);
   // Appends the text of a product to `text` (Print_product_to_String_pref_suff).
   void append_product(std::string& text, const char* and_sep, const char* not_before,
                       const char* not_after, bdd product, const char* prefix, const char* suffix);
+  // The fatal end of Bdd_sop given the null handle.
+  [[noreturn]] static void null_function();
+  // Method 0 appended to `out`; ends the program past `limit` products
+  // (none when negative).
+  void satisfying_cubes(bdd f, std::vector<bdd>& out, long limit);
+  // Method 1 appended to `out`, with the same limit.
+  void irredundant_cubes(bdd f, std::vector<bdd>& out, long limit);
+  // Each product of f widened by dropping, in index order, every literal it
+  // can lose and still imply f.
+  void expand_products(bdd f, std::vector<bdd>& products);
+  // Moves the primes of f into the essential and the other ones, in order.
+  void split_essential(bdd f, const bdd* primes, int count, int& n_essential, bdd* essential,
+                       int& n_other, bdd* other);
+  // Method 2 from the split primes; takes over their references.
+  int complete_cover(bdd f, const bdd* essential, int n_essential, const bdd* other, int n_other,
+                     bdd* out);
+  // The primes of f (f not null) as Bdd_prime_implicants gives them; -1,
+  // with nothing written, when there are more than `limit`.
+  int primes_within(bdd f, bdd* out, int limit);
   // Bdd_sop of f through the cover cache; -1 when f is a constant or has
   // more than kSmallCoverVars variables (bddpp_cover_cache.cpp).
   int small_cover(bdd f, bdd* out, int method);

@@ -6,29 +6,29 @@
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
-#include "bddpp/product_array.h"
+#include "bddpp/product_limit.h"
 
 namespace {
 
-// The products of f by `method`, released when the list goes.
+// The products of f by `method`, released when the list goes. Methods 0
+// and 1 are not bounded: the list holds as many products as they find.
 class product_list {
  public:
   product_list(bddpp_manager* man, bdd f, int method) : man_(man) {
-    count_ = man->Bdd_sop(f, products_.get(), method);
+    man->Bdd_sop(f, products_, method);
   }
   ~product_list() {
-    for (int i = 0; i < count_; ++i)
-      man_->Bdd_free(products_[i]);
+    for (bdd p : products_)
+      man_->Bdd_free(p);
   }
   product_list(const product_list&) = delete;
   product_list& operator=(const product_list&) = delete;
-  int size() const { return count_; }
-  bdd operator[](int i) const { return products_[i]; }
+  long size() const { return static_cast<long>(products_.size()); }
+  bdd operator[](long i) const { return products_[static_cast<std::size_t>(i)]; }
 
  private:
   bddpp_manager* man_;
-  product_array products_;
-  int count_ = 0;
+  std::vector<bdd> products_;
 };
 
 // The literals of `product` in index order, into `literals`. A product is
@@ -126,7 +126,7 @@ std::string bddpp_manager::Print_sop_to_String_pref_suff(const char* or_sep, con
   }
   product_list products(this, f, method);
   if (products.size() == 0) return "0";
-  for (int i = 0; i < products.size(); ++i) {
+  for (long i = 0; i < products.size(); ++i) {
     if (i > 0) text += or_sep;
     append_product(text, and_sep, not_before, not_after, products[i], prefix, suffix);
   }
@@ -161,11 +161,11 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
   const std::vector<std::uint16_t>* rows = small_cover_rows(f, method, columns);
   std::optional<product_list> products;
   if (rows == nullptr) products.emplace(this, f, method);
-  const int count = rows != nullptr ? static_cast<int>(rows->size()) : products->size();
+  const long count = rows != nullptr ? static_cast<long>(rows->size()) : products->size();
   if (count > kBddppMaxProducts - 1) {
     std::cerr << "internal error in void bdd_manager::PLA_print...(ostream &, bdd)" << std::endl;
     std::cerr << " product term number exceded limit" << std::endl;
-    std::exit(1);
+    bddpp_stop_at_limit("products", kBddppMaxProducts - 1);
   }
   // The cover is built whole, then written at once.
   std::string text = head;
@@ -180,7 +180,7 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
   text += suffix;
   text += head_end;
   if (!columns.empty()) {
-    for (int p = 0; p < count; ++p) {
+    for (long p = 0; p < count; ++p) {
       if (rows != nullptr) {
         // A row of the reused cover: its bits are the columns.
         const std::uint16_t row = (*rows)[static_cast<std::size_t>(p)];
@@ -189,20 +189,7 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
           text += column_sep;
         }
       } else {
-        // Both lists are in index order: one merge gives the row.
-        std::vector<std::pair<long, int>>& literals = literal_scratch;
-        literals.clear();
-        walk_product((*products)[p], literals);
-        auto literal = literals.begin();
-        for (long i : columns) {
-          while (literal != literals.end() && literal->first < i)
-            ++literal;
-          if (literal != literals.end() && literal->first == i)
-            text += literal->second == 0 ? '0' : '1';
-          else
-            text += '-';
-          text += column_sep;
-        }
+        append_row(text, columns, (*products)[p], column_sep);
       }
       text += " 1";
       text += p + 1 == count ? last_end : row_sep;
@@ -212,6 +199,24 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     text += last_end;
   }
   out << text;
+}
+
+void bddpp_manager::append_row(std::string& text, const std::vector<long>& columns, bdd product,
+                               const char* column_sep) {
+  // Both lists are in index order: one merge gives the row.
+  std::vector<std::pair<long, int>>& literals = literal_scratch;
+  literals.clear();
+  walk_product(product, literals);
+  auto literal = literals.begin();
+  for (long i : columns) {
+    while (literal != literals.end() && literal->first < i)
+      ++literal;
+    if (literal != literals.end() && literal->first == i)
+      text += literal->second == 0 ? '0' : '1';
+    else
+      text += '-';
+    text += column_sep;
+  }
 }
 
 void bddpp_manager::BLIF_print(std::ostream& out, bdd var, bdd f, int method) {

@@ -2,6 +2,7 @@
 // irredundant prime form (method 1), the essential-first prime cover
 // (method 2), and the conversions between products, literal vectors,
 // minterms and truth tables.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -9,7 +10,9 @@
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
+#include "bddpp/irredundant_cover.h"
 #include "bddpp/product_array.h"
+#include "bddpp/product_limit.h"
 
 namespace {
 
@@ -17,18 +20,19 @@ namespace {
 [[noreturn]] void too_many_products(const char* where) {
   std::cerr << "error in " << where << " " << std::endl;
   std::cerr << "excessive number of products ..." << std::endl;
-  std::exit(1);
+  bddpp_stop_at_limit("products", kBddppMaxProducts);
+}
+
+// Copies a list into a caller's array of kBddppMaxProducts handles.
+int to_array(const std::vector<bdd>& products, bdd* out) {
+  std::copy(products.begin(), products.end(), out);
+  return static_cast<int>(products.size());
 }
 
 }  // namespace
 
 int bddpp_manager::Bdd_sop(bdd f, bdd* out, int method) {
-  if (f == 0) {
-    std::cerr << "ERROR in bddpp_manager::Bdd_sop():" << std::endl;
-    std::cerr << "   bdd referenced by the adress: " << handle_address(f)
-              << ", is not allocated ..." << std::endl;
-    std::exit(1);
-  }
+  if (f == 0) null_function();
   const int reused = small_cover(f, out, method);
   if (reused >= 0) return reused;
   if (method == 1) return Bdd_sop_1(f, out);
@@ -36,26 +40,61 @@ int bddpp_manager::Bdd_sop(bdd f, bdd* out, int method) {
   return Bdd_sop_0(f, out);
 }
 
+int bddpp_manager::Bdd_sop(bdd f, std::vector<bdd>& out, int method) {
+  if (f == 0) null_function();
+  out.clear();
+  if (method == 2) {
+    product_array products;
+    const int count = Bdd_sop(f, products.get(), method);
+    out.assign(products.get(), products.get() + count);
+    return count;
+  }
+  if (const auto* rows = small_cover_rows(f, method, cover_support_scratch)) {
+    out.resize(rows->size());
+    out.resize(static_cast<std::size_t>(small_cover(f, out.data(), method)));
+    return static_cast<int>(out.size());
+  }
+  return method == 1 ? Bdd_sop_1(f, out) : Bdd_sop_0(f, out);
+}
+
+void bddpp_manager::null_function() {
+  std::cerr << "ERROR in bddpp_manager::Bdd_sop():" << std::endl;
+  std::cerr << "   bdd referenced by the adress: " << handle_address(0) << ", is not allocated ..."
+            << std::endl;
+  std::exit(1);
+}
+
 int bddpp_manager::Bdd_sop_0(bdd f, bdd* out) {
-  if (f == 0) return 0;
+  std::vector<bdd> products;
+  satisfying_cubes(f, products, kBddppMaxProducts);
+  return to_array(products, out);
+}
+
+int bddpp_manager::Bdd_sop_0(bdd f, std::vector<bdd>& out) {
+  out.clear();
+  satisfying_cubes(f, out, -1);
+  return static_cast<int>(out.size());
+}
+
+void bddpp_manager::satisfying_cubes(bdd f, std::vector<bdd>& out, long limit) {
+  if (f == 0) return;
   const int type = bdd_type(internal_man, f);
   if (type == BDD_TYPE_ONE) {
-    out[0] = Bdd_dup(f);
-    return 1;
+    out.push_back(Bdd_dup(f));
+    return;
   }
-  if (type == BDD_TYPE_ZERO) return 0;
+  if (type == BDD_TYPE_ZERO) return;
   bdd rest = Bdd_dup(f);
   bdd not_f = Bdd_not(rest);
-  int count = 0;
   while (!Bdd_is_tautology(rest, 0)) {
-    if (count == kBddppMaxProducts) too_many_products("bddpp_manager::Bdd_sop_0()");
+    if (static_cast<long>(out.size()) == limit) too_many_products("bddpp_manager::Bdd_sop_0()");
     // Enlarge the cube as far as the complement of f allows.
     bdd cube = bdd_satisfy(internal_man, rest);
     bdd care = Bdd_or(not_f, cube);
     bdd product = Bdd_reduce(cube, care);
     Bdd_free(cube);
     Bdd_free(care);
-    out[count++] = product;
+    out.push_back(product);
     bdd not_product = Bdd_not(product);
     bdd smaller = Bdd_and(rest, not_product);
     Bdd_free(not_product);
@@ -64,71 +103,49 @@ int bddpp_manager::Bdd_sop_0(bdd f, bdd* out) {
   }
   Bdd_free(rest);
   Bdd_free(not_f);
-  return count;
 }
-
-namespace {
-
-// Removes the constant-zero entries of out[0 .. count-1], keeping the order;
-// returns the new count.
-int compact(bddpp_manager* man, bdd* out, int count) {
-  int kept = 0;
-  for (int i = 0; i < count; ++i) {
-    if (man->Bdd_is_tautology(out[i], 0)) {
-      man->Bdd_free(out[i]);
-    } else {
-      out[kept++] = out[i];
-    }
-  }
-  return kept;
-}
-
-}  // namespace
 
 int bddpp_manager::Bdd_sop_1(bdd f, bdd* out) {
-  if (f == 0) return 0;
+  std::vector<bdd> products;
+  irredundant_cubes(f, products, kBddppMaxProducts);
+  return to_array(products, out);
+}
+
+int bddpp_manager::Bdd_sop_1(bdd f, std::vector<bdd>& out) {
+  out.clear();
+  irredundant_cubes(f, out, -1);
+  return static_cast<int>(out.size());
+}
+
+void bddpp_manager::irredundant_cubes(bdd f, std::vector<bdd>& out, long limit) {
+  if (f == 0) return;
   const int type = bdd_type(internal_man, f);
   if (type == BDD_TYPE_ONE || type == BDD_TYPE_ZERO) {
-    out[0] = Bdd_dup(f);
-    return 1;
+    out.push_back(Bdd_dup(f));
+    return;
   }
-  const int count = Bdd_sop_0(f, out);
-  // Literal removal: drop each literal whose removal keeps the product inside f.
-  for (int i = 0; i < count; ++i) {
-    for (long j : Support_indexes(out[i])) {
-      bdd wider = Bdd_extract(out[i], Bdd_var_by_index(j));
-      if (Bdd_imply(wider, f)) {
-        Bdd_free(out[i]);
-        out[i] = wider;
+  satisfying_cubes(f, out, limit);
+  expand_products(f, out);
+  drop_redundant(this, out);
+}
+
+void bddpp_manager::expand_products(bdd f, std::vector<bdd>& products) {
+  // Drop each literal whose removal keeps the product inside f; the test
+  // ends at the first point of the wider product outside f.
+  for (bdd& product : products) {
+    for (long j : Support_indexes(product)) {
+      bdd wider = Bdd_extract(product, Bdd_var_by_index(j));
+      bdd outside = bdd_implies(internal_man, wider, f);
+      const bool inside = Bdd_is_tautology(outside, 0);
+      Bdd_free(outside);
+      if (inside) {
+        Bdd_free(product);
+        product = wider;
       } else {
         Bdd_free(wider);
       }
     }
   }
-  // Redundancy removal, in order: product i goes when the others as they
-  // stand cover f. The products after i are still untouched, so their
-  // disjunctions are taken once from the end; those before i are gathered
-  // as they are settled.
-  std::vector<bdd> after(static_cast<std::size_t>(count) + 1);
-  after[count] = Bdd_dup(Bdd_zero());
-  for (int i = count - 1; i >= 0; --i)
-    after[i] = Bdd_or(out[i], after[i + 1]);
-  bdd before = Bdd_dup(Bdd_zero());
-  for (int i = 0; i < count; ++i) {
-    bdd others = Bdd_or(before, after[i + 1]);
-    if (others == f) {
-      Bdd_free(out[i]);
-      out[i] = Bdd_dup(Bdd_zero());
-    }
-    Bdd_free(others);
-    bdd next = Bdd_or(before, out[i]);
-    Bdd_free(before);
-    before = next;
-  }
-  Bdd_free(before);
-  for (bdd a : after)
-    Bdd_free(a);
-  return compact(this, out, count);
 }
 
 void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essential, int& n_other,
@@ -136,6 +153,11 @@ void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essen
   // Left uninitialised: only the entries written are ever touched.
   product_array primes;
   const int count = Bdd_prime_implicants(f, primes.get());
+  split_essential(f, primes.get(), count, n_essential, essential, n_other, other);
+}
+
+void bddpp_manager::split_essential(bdd f, const bdd* primes, int count, int& n_essential,
+                                    bdd* essential, int& n_other, bdd* other) {
   // A prime is essential when the disjunction of the others misses part of f;
   // the disjunctions come from the prefix and suffix disjunctions.
   std::vector<bdd> after(static_cast<std::size_t>(count) + 1);
@@ -148,6 +170,8 @@ void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essen
   for (int i = 0; i < count; ++i) {
     const bdd prime = primes[i];
     bdd others = Bdd_or(before, after[i + 1]);
+    Bdd_free(after[i + 1]);
+    after[i + 1] = 0;
     if (others != f) {
       essential[n_essential++] = prime;
     } else {
@@ -159,8 +183,7 @@ void bddpp_manager::Bdd_essential_implicants(bdd f, int& n_essential, bdd* essen
     before = next;
   }
   Bdd_free(before);
-  for (bdd a : after)
-    Bdd_free(a);
+  Bdd_free(after[0]);
 }
 
 int bddpp_manager::Bdd_sop_2(bdd f, bdd* out) {
@@ -170,6 +193,11 @@ int bddpp_manager::Bdd_sop_2(bdd f, bdd* out) {
   int n_essential = 0;
   int n_other = 0;
   Bdd_essential_implicants(f, n_essential, essential.get(), n_other, other.get());
+  return complete_cover(f, essential.get(), n_essential, other.get(), n_other, out);
+}
+
+int bddpp_manager::complete_cover(bdd f, const bdd* essential, int n_essential, const bdd* other,
+                                  int n_other, bdd* out) {
   int count = 0;
   bdd cover = Bdd_dup(Bdd_zero());
   for (int i = 0; i < n_essential; ++i) {
@@ -178,17 +206,13 @@ int bddpp_manager::Bdd_sop_2(bdd f, bdd* out) {
     Bdd_free(cover);
     cover = next;
   }
-  std::vector<bool> used(static_cast<std::size_t>(n_other), false);
-  // First completion: primes disjoint from the cover, the first one each pass.
-  while (cover != f) {
-    int found = -1;
-    for (int i = 0; i < n_other && found < 0; ++i) {
-      if (!used[i] && Bdds_excl(other[i], cover)) found = i;
-    }
-    if (found < 0) break;
-    used[found] = true;
-    out[count++] = Bdd_dup(other[found]);
-    bdd next = Bdd_or(cover, other[found]);
+  // First completion: each pass takes the first prime disjoint from the
+  // cover. A prime that meets the cover meets every larger cover, so the
+  // next pass can start after the prime the last one took.
+  for (int i = 0; i < n_other && cover != f; ++i) {
+    if (!Bdds_excl(other[i], cover)) continue;
+    out[count++] = Bdd_dup(other[i]);
+    bdd next = Bdd_or(cover, other[i]);
     Bdd_free(cover);
     cover = next;
   }

@@ -1,6 +1,8 @@
 // Prime implicants through the ternary decision tree: every path chooses,
 // for each variable from the top, the positive cofactor, the negative one or
-// the part that needs neither; paths that end in one are implicants.
+// the part that needs neither; paths that end in one are implicants. This is
+// the straightforward path the search of prime_search.h replaces (the tool
+// takes it only with its reference paths); it meets every implicant.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -9,13 +11,14 @@
 #include <vector>
 
 #include "bddpp/bddpp_manager.h"
+#include "bddpp/product_limit.h"
 
 namespace {
 
 [[noreturn]] void too_many_implicants() {
   std::cerr << "error in Tdd::Bdd_implicants_loc() " << std::endl;
   std::cerr << "excessive number of products ..." << std::endl;
-  std::exit(1);
+  bddpp_stop_at_limit("implicants", kBddppMaxProducts);
 }
 
 }  // namespace
@@ -191,14 +194,4 @@ int Tdd::Bdd_prime_implicants(bdd* out) {
     }
   }
   return kept;
-}
-
-int bddpp_manager::Bdd_prime_implicants(bdd f, bdd* out) {
-  if (f == 0) return 0;
-  if (Bdd_if_index(f) < 0) {
-    out[0] = Bdd_dup(f);
-    return 1;
-  }
-  Tdd tree(this, f);
-  return tree.Bdd_prime_implicants(out);
 }

@@ -10,6 +10,7 @@
 
 #include "bdd/bdd_debug.h"
 #include "bddpp/bddpp_manager.h"
+#include "support/activity.h"
 #include "tests/test_util.h"
 
 namespace {
@@ -77,6 +78,18 @@ TEST_F(BddppPrintLimit, FiftyThousandProductsEndTheProgramBeforeAnyOutput) {
     EXPECT_TRUE(testutil::file_exists(path));
     EXPECT_EQ(testutil::read_file(path), "");
   }
+  // A writer that names the signal gets it on a last line.
+  const std::string name = "wide_out";
+  EXPECT_EXIT(
+      {
+        tessaro::set_activity("signal", name);
+        std::ostringstream out;
+        man.BLIF_print(out, y, f, 2);
+      },
+      ::testing::ExitedWithCode(1),
+      ::testing::Eq(std::string("internal error in void bdd_manager::PLA_print...(ostream &, bdd)\n"
+                                " product term number exceded limit\n"
+                                "cover of signal wide_out: more than 49999 products\n")));
 }
 
 TEST_F(BddppPrintLimit, FortyNineThousandNineHundredNinetyNineProductsArePrinted) {
