@@ -299,7 +299,15 @@ int blifFlexLexer::LexerInput(char* buf, int /*max_size*/) {
     yyin_->setstate(std::ios::badbit);
     return -1;
   }
-  const int c = in->sbumpc();
+  // A file buffer reports a failed read of the file (an I/O error) with an
+  // exception; the scanner takes it as a failed input.
+  int c;
+  try {
+    c = in->sbumpc();
+  } catch (...) {
+    yyin_->setstate(std::ios::badbit);
+    return -1;
+  }
   if (c == std::char_traits<char>::eof()) {
     yyin_->setstate(std::ios::eofbit | std::ios::failbit);
     return 0;

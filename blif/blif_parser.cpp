@@ -23,7 +23,7 @@ class_blif_parser::~class_blif_parser() {
   if (pblif_parser == this) pblif_parser = nullptr;
 }
 
-int class_blif_parser::parse(std::fstream& log, int trace) {
+int class_blif_parser::parse(std::ostream& log, int trace) {
   log_stream = &log;
   trace_mode = trace;
   refusal_ = tessaro::outcome();

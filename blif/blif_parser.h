@@ -54,13 +54,13 @@ class class_blif_parser {
   // Parses one model from `lexer`: 0 accepted, 1 syntax error, 2 stack
   // exhausted, 3 refused by the assembly (refusal() says why; the parse
   // stops right after the reduction of the model, reading no further).
-  int parse(std::fstream& log, int trace);
+  int parse(std::ostream& log, int trace);
 
   // Why the last model was refused, when parse returned 3.
   const tessaro::outcome& refusal() const { return refusal_; }
 
   int trace_mode = 0;
-  std::fstream* log_stream = nullptr;
+  std::ostream* log_stream = nullptr;
   blifFlexLexer* lexer = nullptr;
   // The automaton of the model read, owned by the caller once parse returns.
   b_automaton* automaton = nullptr;

@@ -10,8 +10,10 @@
 #include "blif/blif_parser.h"
 #include "driver/merge_stage.h"
 #include "driver/refusal.h"
+#include "support/activity.h"
+#include "support/checked_output.h"
 #include "support/end_of_run.h"
-#include "support/exit_flush.h"
+#include "support/out_of_memory.h"
 
 namespace {
 
@@ -67,8 +69,8 @@ bool readable(const std::ifstream& in, const std::string& name) {
 
 // Reports every file that could not be opened; true when all four are open.
 bool all_open(const std::ifstream& in1, const std::string& in1_name, const std::ifstream& in2,
-              const std::string& in2_name, const std::ofstream& out, const std::string& out_name,
-              const std::fstream& log, const std::string& log_name) {
+              const std::string& in2_name, const tessaro::checked_ofstream& out,
+              const tessaro::checked_ofstream& log) {
   bool ok = true;
   if (!readable(in1, in1_name)) {
     std::cerr << "cannot open input file " << in1_name << std::endl;
@@ -79,11 +81,11 @@ bool all_open(const std::ifstream& in1, const std::string& in1_name, const std::
     ok = false;
   }
   if (!out.is_open()) {
-    std::cerr << "cannot create output file " << out_name << std::endl;
+    std::cerr << "cannot create output file " << out.name() << std::endl;
     ok = false;
   }
   if (!log.is_open()) {
-    std::cerr << "cannot create log file " << log_name << std::endl;
+    std::cerr << "cannot create log file " << log.name() << std::endl;
     ok = false;
   }
   return ok;
@@ -104,12 +106,14 @@ struct parsed_model {
 // parse that has built its automaton already, so what was built is taken in
 // every case.
 tessaro::outcome parse_one(class_blif_parser& parser, std::ifstream& in, const std::string& in_name,
-                           std::fstream& log, parsed_model& model) {
+                           std::ostream& log, parsed_model& model) {
+  tessaro::set_activity("file", in_name);
   the_scanner->yyrestart(&in);
   parser.file_name = in_name;
   const int status = parser.parse(log, 1);
   model.automaton.reset(parser.automaton);
   parser.automaton = nullptr;
+  tessaro::clear_activity();
   if (status == 0) return {};
   if (status == 3) return parser.refusal();
   tessaro::diagnostic syntax = tessaro::refusal(in_name, 0, "", "parsing error in file " + in_name);
@@ -121,7 +125,7 @@ tessaro::outcome parse_one(class_blif_parser& parser, std::ifstream& in, const s
 // automata into `out`; returns the exit status.
 int parse_and_merge(const std::string& name1, std::ifstream& in1, const std::string& in1_name,
                     const std::string& name2, std::ifstream& in2, const std::string& in2_name,
-                    std::ofstream& out, std::fstream& log) {
+                    std::ostream& out, std::ostream& log) {
   class_blif_parser parser;
   the_scanner = new blifFlexLexer(&in1, nullptr);
   parser.lexer = the_scanner;
@@ -146,27 +150,35 @@ int run(const std::string& name1, const std::string& name2) {
   // exist (empty) even when an input is missing.
   std::ifstream in1(in1_name);
   std::ifstream in2(in2_name);
-  std::ofstream out(out_name, std::ios::out | std::ios::trunc);
-  std::fstream log(log_name, std::ios::out | std::ios::trunc);
+  tessaro::checked_ofstream out("output file", out_name);
+  tessaro::checked_ofstream log("log file", log_name);
 
   // Lines reach the output and the log through their buffers; a fatal error
-  // ending the process on the way still finds them written.
-  tessaro::flush_at_exit(out);
-  tessaro::flush_at_exit(log);
+  // ending the process on the way still finds them written, and reports a
+  // file that could not be written.
+  tessaro::check_at_exit(out);
+  tessaro::check_at_exit(log);
   int status = 1;
-  if (all_open(in1, in1_name, in2, in2_name, out, out_name, log, log_name))
+  if (all_open(in1, in1_name, in2, in2_name, out, log))
     status = parse_and_merge(name1, in1, in1_name, name2, in2, in2_name, out, log);
-  tessaro::forget_at_exit(out);
-  tessaro::forget_at_exit(log);
+  tessaro::forget_check_at_exit(out);
+  tessaro::forget_check_at_exit(log);
   in1.close();
   in2.close();
+  // Nothing written may be lost without a word: a file not written whole
+  // fails the run.
   log.close();
+  out.close();
+  const bool out_failed = out.report_failure();
+  const bool log_failed = log.report_failure();
+  if ((out_failed || log_failed) && status == 0) status = 1;
   return status;
 }
 
 }  // namespace
 
 int tessaro_main(int argc, char** argv) {
+  tessaro::stop_when_out_of_memory();
   if (argc < 2) return usage_error();
   const std::string first = argv[1];
   if (first == "-h") {

@@ -6,6 +6,7 @@
 
 #include "automaton/composition.h"
 #include "automaton/merge.h"
+#include "support/activity.h"
 #include "support/end_of_run.h"
 
 tessaro::outcome merge_and_write(const b_automaton& first, const std::string& file1,
@@ -17,6 +18,7 @@ tessaro::outcome merge_and_write(const b_automaton& first, const std::string& fi
   tessaro::outcome planned =
       plan_composition(merge_parts(first, file1, second, file2), connectors, plan);
   if (!planned) return planned;
+  tessaro::set_activity("model", model_name);
   std::unique_ptr<b_automaton> merged = compose(plan, {&first, &second}, &std::cerr);
   merged->BLIF_put(out, 2, model_name);
   tessaro::release_at_end_of_run(merged);

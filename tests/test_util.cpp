@@ -1,6 +1,7 @@
 #include "tests/test_util.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,7 +65,7 @@ static std::string slurp_fd(int fd) {
 }
 
 RunResult run(const std::string& dir, const std::string& program,
-              const std::vector<std::string>& args) {
+              const std::vector<std::string>& args, unsigned long long address_space) {
   RunResult r;
   FILE* out = std::tmpfile();
   FILE* err = std::tmpfile();
@@ -72,6 +73,10 @@ RunResult run(const std::string& dir, const std::string& program,
   pid_t pid = ::fork();
   if (pid == 0) {
     if (::chdir(dir.c_str()) != 0) _exit(126);
+    if (address_space != 0) {
+      struct rlimit limit = {address_space, address_space};
+      if (::setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
+    }
     int devnull = ::open("/dev/null", O_RDONLY);
     ::dup2(devnull, 0);
     ::dup2(fileno(out), 1);
@@ -99,6 +104,25 @@ RunResult run(const std::string& dir, const std::string& program,
 
 RunResult run_tessaro(const std::string& dir, const std::vector<std::string>& args) {
   return run(dir, TESSARO_BINARY, args);
+}
+
+RunResult run_tessaro_limited(const std::string& dir, const std::vector<std::string>& args,
+                              unsigned long long bytes) {
+  return run(dir, TESSARO_BINARY, args, bytes);
+}
+
+bool built_with_asan() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
 }
 
 std::string benchmarks_dir() {
