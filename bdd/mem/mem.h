@@ -3,8 +3,9 @@
 // Blocks come in power-of-two size classes 2^0 .. 2^30 (24-byte header
 // included) with buddy splitting and merging; record managers hand out
 // fixed-size records carved from 4096-byte pool blocks. Memory is taken
-// from one process-wide region that is reserved once and grows like a
-// program break; it is never given back to the system. Every address the
+// from one process-wide region that grows like a program break, its
+// address space reserved in steps as it grows, in place (mem_system.cpp); it
+// is never given back to the system. Every address the
 // manager hands out lies inside that region, so an address is also a
 // 32-bit offset from the region's base (see mem_offset / mem_at): this is
 // what lets the engine use 32-bit node handles on a 64-bit machine. The
