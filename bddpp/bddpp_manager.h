@@ -105,7 +105,8 @@ class bddpp_manager {
   bool Bdd_imply(bdd f, bdd g);
   // v one: one; v zero: zero; otherwise f with v quantified away existentially.
   bdd Bdd_extract(bdd f, bdd v);
-  // f with the variable of index i replaced by the variable of index map[i].
+  // f with the variable of index i replaced by the variable of index map[i];
+  // null, with a message, when a variable f reads maps outside the manager.
   bdd Bdd_replace_vars(bdd f, const int* map);
   bdd Bdd_simplify(bdd f, bdd care);
   bdd Bdd_simplify2(bdd f, bdd care);
@@ -136,6 +137,11 @@ class bddpp_manager {
   std::vector<long> Support_indexes(bdd f);
   // The same into `indexes`, whose room is reused.
   void Support_indexes(bdd f, std::vector<long>& indexes);
+  // When `product` is a product of literals implying f: replaces it by the
+  // product without each literal, in index order, whose removal keeps it
+  // inside f, in time linear in the size of f (cube_widening.cpp); false,
+  // with `product` unchanged, for anything else.
+  bool Widen_cube(bdd f, bdd& product);
   // (index, 1 positive / 0 negative) of each literal of a product, by index.
   std::vector<std::pair<long, int>> Product_literals(bdd product);
   // Product_literals of f when f is a product of literals (one is the empty
@@ -245,6 +251,8 @@ class bddpp_manager {
   // Appends the text of a product to `text` (Print_product_to_String_pref_suff).
   void append_product(std::string& text, const char* and_sep, const char* not_before,
                       const char* not_after, bdd product, const char* prefix, const char* suffix);
+  // Bdd_replace_vars once the map is checked.
+  bdd replace_vars(bdd f, const int* map);
   // The fatal end of Bdd_sop given the null handle.
   [[noreturn]] static void null_function();
   // Method 0 appended to `out`; ends the program past `limit` products
@@ -255,6 +263,11 @@ class bddpp_manager {
   // Each product of f widened by dropping, in index order, every literal it
   // can lose and still imply f.
   void expand_products(bdd f, std::vector<bdd>& products);
+  // Products deeper than this are widened by Widen_cube.
+  static constexpr int kWideCubeLiterals = 16;
+  // Whether the path of f along its branches that are not zero passes
+  // `levels` variables.
+  bool deeper_than(bdd f, int levels);
   // Moves the primes of f into the essential and the other ones, in order.
   void split_essential(bdd f, const bdd* primes, int count, int& n_essential, bdd* essential,
                        int& n_other, bdd* other);

@@ -1,6 +1,8 @@
 // Boolean operations and queries: forwards to the engine, plus the few
 // compound ones (implication, extraction, simplification, variable renaming
 // through an index map) built from them.
+#include <iostream>
+
 #include "bddpp/bddpp_manager.h"
 
 bdd bddpp_manager::Bdd_ite(bdd f, bdd g, bdd h) {
@@ -166,12 +168,24 @@ bdd bddpp_manager::Bdd_extract(bdd f, bdd v) {
 
 bdd bddpp_manager::Bdd_replace_vars(bdd f, const int* map) {
   if (f == 0) return 0;
+  // Every variable f reads must map to a variable of the manager.
+  for (long j : Support_indexes(f)) {
+    if (map[j] < 0 || map[j] >= Nb_bdd_vars()) {
+      std::cerr << "in bddpp_manager::Bdd_replace_vars(): bad variable index " << map[j]
+                << " for index " << j << " ..." << std::endl;
+      return 0;
+    }
+  }
+  return replace_vars(f, map);
+}
+
+bdd bddpp_manager::replace_vars(bdd f, const int* map) {
   const long index = bdd_if_index(internal_man, f);
   if (index < 0) return bdd_identity(internal_man, f);
   bdd t = bdd_then(internal_man, f);
   bdd e = bdd_else(internal_man, f);
-  bdd new_t = Bdd_replace_vars(t, map);
-  bdd new_e = Bdd_replace_vars(e, map);
+  bdd new_t = replace_vars(t, map);
+  bdd new_e = replace_vars(e, map);
   bdd r = bdd_ite(internal_man, bdd_var_with_index(internal_man, map[index]), new_t, new_e);
   bdd_free(internal_man, t);
   bdd_free(internal_man, e);

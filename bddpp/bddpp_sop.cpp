@@ -13,6 +13,7 @@
 #include "bddpp/irredundant_cover.h"
 #include "bddpp/product_array.h"
 #include "bddpp/product_limit.h"
+#include "support/reference_paths.h"
 
 namespace {
 
@@ -129,10 +130,30 @@ void bddpp_manager::irredundant_cubes(bdd f, std::vector<bdd>& out, long limit) 
   drop_redundant(this, out);
 }
 
+bool bddpp_manager::deeper_than(bdd f, int levels) {
+  bdd g = Bdd_dup(f);
+  int depth = 0;
+  while (depth <= levels && Bdd_if_index(g) >= 0) {
+    bdd then_part = Bdd_then(g);
+    bdd else_part = Bdd_else(g);
+    const bool positive = !Bdd_is_tautology(then_part, 0);
+    Bdd_free(g);
+    g = positive ? then_part : else_part;
+    Bdd_free(positive ? else_part : then_part);
+    ++depth;
+  }
+  Bdd_free(g);
+  return depth > levels;
+}
+
 void bddpp_manager::expand_products(bdd f, std::vector<bdd>& products) {
   // Drop each literal whose removal keeps the product inside f; the test
-  // ends at the first point of the wider product outside f.
+  // ends at the first point of the wider product outside f. Products of
+  // many literals are widened in one pass instead (the same product).
   for (bdd& product : products) {
+    if (!tessaro::reference_paths() && deeper_than(product, kWideCubeLiterals) &&
+        Widen_cube(f, product))
+      continue;
     for (long j : Support_indexes(product)) {
       bdd wider = Bdd_extract(product, Bdd_var_by_index(j));
       bdd outside = bdd_implies(internal_man, wider, f);

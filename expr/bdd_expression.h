@@ -119,8 +119,12 @@ class Bddexpressionwood {
   long Nb_level() const { return nb_level; }
   void raise_level(long date);
   bddpp_manager* my_bdd_manager() const { return man; }
+  // Records that the equation of index k reads variable i; refuses, with a
+  // message, an index that is not a variable of the wood.
   void add_amont_dependance(long i, long k);
-  const tessaro::set<long>& amont_dependances(long i) const { return amont_dep_table[i]; }
+  // The equations that read variable i; empty, with a message, for an index
+  // that is not a variable of the wood.
+  const tessaro::set<long>& amont_dependances(long i) const;
   // The defined indexes, ascending.
   const std::vector<long>& defined_indexes() const;
   // Room for the support walks of the table's equations, reused from one

@@ -156,5 +156,20 @@ void Bddexpressionwood::raise_level(long date) {
 }
 
 void Bddexpressionwood::add_amont_dependance(long i, long k) {
+  // Both are variable indexes of the wood: the table has one entry per
+  // variable in use, fewer than its capacity.
+  if (i < 0 || i >= nb_var_bdd || k < 0 || k >= nb_var_bdd) {
+    std::cerr << "in Bddexpressionwood::add_amont_dependance(): bad index ..." << std::endl;
+    return;
+  }
   amont_dep_table[i].add(k);
+}
+
+const tessaro::set<long>& Bddexpressionwood::amont_dependances(long i) const {
+  if (i < 0 || i >= nb_var_bdd) {
+    std::cerr << "in Bddexpressionwood::amont_dependances(): bad index ..." << std::endl;
+    static const tessaro::set<long> none;
+    return none;
+  }
+  return amont_dep_table[i];
 }
