@@ -65,7 +65,8 @@ static std::string slurp_fd(int fd) {
 }
 
 RunResult run(const std::string& dir, const std::string& program,
-              const std::vector<std::string>& args, unsigned long long address_space) {
+              const std::vector<std::string>& args, unsigned long long address_space,
+              unsigned long long stack) {
   RunResult r;
   FILE* out = std::tmpfile();
   FILE* err = std::tmpfile();
@@ -76,6 +77,12 @@ RunResult run(const std::string& dir, const std::string& program,
     if (address_space != 0) {
       struct rlimit limit = {address_space, address_space};
       if (::setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
+    }
+    if (stack != 0) {
+      struct rlimit limit;
+      if (::getrlimit(RLIMIT_STACK, &limit) != 0) _exit(125);
+      limit.rlim_cur = stack;
+      if (::setrlimit(RLIMIT_STACK, &limit) != 0) _exit(125);
     }
     int devnull = ::open("/dev/null", O_RDONLY);
     ::dup2(devnull, 0);
@@ -107,8 +114,8 @@ RunResult run_tessaro(const std::string& dir, const std::vector<std::string>& ar
 }
 
 RunResult run_tessaro_limited(const std::string& dir, const std::vector<std::string>& args,
-                              unsigned long long bytes) {
-  return run(dir, TESSARO_BINARY, args, bytes);
+                              unsigned long long bytes, unsigned long long stack) {
+  return run(dir, TESSARO_BINARY, args, bytes, stack);
 }
 
 bool built_with_asan() {

@@ -32,14 +32,16 @@ struct RunResult {
 
 // Runs `program` with `args` in `dir`, standard input empty; a non-zero
 // `address_space` limits the child's address space (RLIMIT_AS) to that many
-// bytes.
+// bytes, a non-zero `stack` its stack (the soft RLIMIT_STACK, the hard limit
+// left as it is).
 RunResult run(const std::string& dir, const std::string& program,
-              const std::vector<std::string>& args, unsigned long long address_space = 0);
+              const std::vector<std::string>& args, unsigned long long address_space = 0,
+              unsigned long long stack = 0);
 // Runs the tessaro binary under test.
 RunResult run_tessaro(const std::string& dir, const std::vector<std::string>& args);
 // Runs the tessaro binary with its address space limited to `bytes`.
 RunResult run_tessaro_limited(const std::string& dir, const std::vector<std::string>& args,
-                              unsigned long long bytes);
+                              unsigned long long bytes, unsigned long long stack = 0);
 // Whether this build runs under AddressSanitizer, which cannot start under
 // an address-space limit and never calls the new handler.
 bool built_with_asan();
