@@ -4,7 +4,8 @@
 //
 // The input splits at its first byte 0xFF into the first and the second
 // file; without one, the input is merged with itself. The trace and the log
-// go to memory, as does the merged model. Expected exits (status 1 or 2)
+// go to memory, as does the merged model, which must then parse without a
+// refusal. Expected exits (status 1 or 2)
 // are results, see fuzz_exit.h.
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include "tests/fuzz/fuzz_exit.h"
 #include "tests/fuzz/input_limits.h"
 #include "tests/fuzz/quiet_streams.h"
+#include "tests/fuzz/subset_parse.h"
 
 namespace {
 
@@ -34,6 +36,7 @@ struct run_session {
   std::unique_ptr<blifFlexLexer> scanner;
   std::unique_ptr<class_blif_parser> parser;
   std::unique_ptr<b_automaton> first, second;
+  tessaro_fuzz::subset_parse again;
 };
 
 run_session* current = nullptr;
@@ -66,11 +69,15 @@ void run_input(const std::uint8_t* data, std::size_t size) {
   if (parse_one(s, s.in1, "a.blif", s.first) != 0) return;
   if (parse_one(s, s.in2, "b.blif", s.second) != 0) return;
   tessaro::outcome done = merge_and_write(*s.first, "a.blif", *s.second, "b.blif", s.out, "a_b");
-  if (done) {
-    if (s.out.str().compare(0, 11, ".model a_b\n") != 0) __builtin_trap();
-  } else if (!s.out.str().empty()) {
-    __builtin_trap();  // a refused merge leaves the output empty
+  if (!done) {
+    if (!s.out.str().empty()) __builtin_trap();  // a refused merge leaves the output empty
+    return;
   }
+  // The merged model is one the tool reads and accepts.
+  const std::string merged = s.out.str();
+  if (merged.compare(0, 11, ".model a_b\n") != 0) __builtin_trap();
+  lex_blif_newline_mode = 0;
+  if (s.again.run(merged) != 0) __builtin_trap();
 }
 
 }  // namespace

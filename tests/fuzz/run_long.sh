@@ -7,9 +7,10 @@
 #     -c  corpus folder, one subfolder per target; grows (keep it outside the repo)
 #     -a  folder of the inputs that found a fault (crash-*, leak-*, timeout-*, oom-*)
 #     -b  build folder (default build/fuzz)
+# FUZZ_FLAGS adds libFuzzer flags (-len_control=0 tries long inputs at once).
 # Each target starts from its corpus, the seeds and the kept regressions, and
-# writes a log per job in ARTIFACTS/<target>/. Inputs that found a fault
-# belong in tests/fuzz/regressions/<target>/ once the fault is fixed.
+# logs in ARTIFACTS/<target>/. An input that found a fault belongs in
+# tests/fuzz/regressions/<target>/ once the fault is fixed.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 targets=parse,general,run seconds=600 runs="" jobs=1 corpus="" artifacts="" build=""
@@ -22,11 +23,11 @@ while getopts "t:s:r:j:c:a:b:" opt; do
     c) corpus=$OPTARG ;;
     a) artifacts=$OPTARG ;;
     b) build=$OPTARG ;;
-    *) sed -n '2,13p' "$0"; exit 2 ;;
+    *) sed -n '2,14p' "$0"; exit 2 ;;
   esac
 done
 if [[ -z $corpus || -z $artifacts ]]; then
-  sed -n '2,13p' "$0"
+  sed -n '2,14p' "$0"
   exit 2
 fi
 build=${build:-$here/../../build/fuzz}
@@ -47,7 +48,7 @@ for t in ${targets//,/ }; do
     ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1 "$bin" "${limit[@]}" \
       -max_len=4096 -timeout=20 -rss_limit_mb=2048 \
       -dict="$here/blif.dict" -artifact_prefix="$artifacts/$t/" -print_final_stats=1 \
-      "$corpus/$t" "$build/tests/fuzz/seeds/$t" "$here/regressions/$t" \
+      ${FUZZ_FLAGS:-} "$corpus/$t" "$build/tests/fuzz/seeds/$t" "$here/regressions/$t" \
       > "$artifacts/$t/fuzz.log" 2>&1) || status=1
   # With -jobs, each job logs to fuzz-N.log in the current folder.
   grep -h -E "^#[0-9]+.*DONE|stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)|cov:.*ft:" \
