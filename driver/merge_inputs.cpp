@@ -9,6 +9,7 @@
 #include "blif/general_reader.h"
 #include "blif/name_encoding.h"
 #include "support/activity.h"
+#include "support/end_of_run.h"
 
 logged_parse::logged_parse(std::fstream& log)
     : log_(log), lexer_(std::make_unique<blifFlexLexer>(nullptr, nullptr)) {
@@ -42,7 +43,10 @@ tessaro::outcome read_merge_input(const std::string& path, logged_parse* logged,
       read = tessaro::write_canonical_text(model, text);
       if (read) read = logged->parse(text, path, automaton);
     } else {
-      read = assemble_automaton(tessaro::to_blif_model(std::move(model)), automaton);
+      // The record is left to the end of the run, as the automata are.
+      auto record = std::make_unique<blif_model>(tessaro::to_blif_model(std::move(model)));
+      read = assemble_checked_automaton(*record, automaton);
+      tessaro::release_at_end_of_run(record);
     }
   }
   tessaro::clear_activity();

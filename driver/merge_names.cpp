@@ -13,22 +13,37 @@ std::string shown_name(const std::string& encoded) {
   return tessaro::decode_name(encoded, name) ? name : encoded;
 }
 
+namespace {
+
+// Names the encoding changed start with "__" (blif/name_encoding.h).
+bool encoding_changed(const std::string& name) {
+  return name.size() >= 2 && name[0] == '_' && name[1] == '_';
+}
+
+}  // namespace
+
 tessaro::outcome plan_shown_merge(const b_automaton& a, const std::string& file_a,
                                   const b_automaton& b, const std::string& file_b,
                                   composition_plan& plan, std::vector<std::string>& shown) {
+  shown.clear();
   const std::vector<b_automaton_connector> connectors = merge_connectors(a, b);
   std::vector<part_names> parts = merge_parts(a, file_a, b, file_b);
+  bool changed = false;
+  for (const part_names& part : parts)
+    for (const std::string& name : part.positions)
+      changed = changed || encoding_changed(name);
+  // Without encoded names both plans are one.
+  if (!changed) return plan_composition(std::move(parts), connectors, plan);
   std::vector<part_names> decoded = parts;
   for (part_names& part : decoded)
     for (std::string& name : part.positions)
-      name = shown_name(name);
+      if (encoding_changed(name)) name = shown_name(name);
   composition_plan shown_plan;
   tessaro::outcome planned = plan_composition(std::move(decoded), connectors, shown_plan);
   if (!planned) return planned;
   planned = plan_composition(std::move(parts), connectors, plan);
   if (!planned) return shown_refusal(planned.error());
   const int n = plan.nb_variables();
-  shown.clear();
   shown.reserve(static_cast<std::size_t>(n));
   for (int k = 0; k < n; ++k)
     shown.push_back(shown_plan.name(k));
@@ -37,17 +52,14 @@ tessaro::outcome plan_shown_merge(const b_automaton& a, const std::string& file_
 
 tessaro::outcome show_names(b_automaton& merged, const composition_plan& plan,
                             const std::vector<std::string>& shown) {
+  if (shown.empty()) return {};
   std::unordered_map<std::string, const std::string*> to_shown;
   const int n = plan.nb_variables();
   to_shown.reserve(static_cast<std::size_t>(n));
-  bool changed = false;
-  for (int k = 0; k < n; ++k) {
-    const std::string& name = plan.name(k);
-    const std::string& show = shown[static_cast<std::size_t>(k)];
-    to_shown.emplace(name, &show);
-    changed = changed || name != show;
-  }
-  if (!changed) return {};
+  for (int k = 0; k < n; ++k)
+    if (plan.name(k) != shown[static_cast<std::size_t>(k)])
+      to_shown.emplace(plan.name(k), &shown[static_cast<std::size_t>(k)]);
+  if (to_shown.empty()) return {};
   return merged.rename_signals([&to_shown](const std::string& name) {
     auto found = to_shown.find(name);
     return found == to_shown.end() ? name : *found->second;

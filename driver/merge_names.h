@@ -19,7 +19,8 @@ std::string shown_name(const std::string& encoded);
 // its refusals are those of the plan (encoding is injective) except for
 // names that meet only once decoded (`inst0_` + `_x` and an input
 // `inst0__x`), and they name the signals as the files write them. On
-// success `shown[k]` is the name to write for the merged variable k.
+// success `shown[k]` is the name to write for the merged variable k;
+// `shown` stays empty when every name is written as the plan has it.
 tessaro::outcome plan_shown_merge(const b_automaton& a, const std::string& file_a,
                                   const b_automaton& b, const std::string& file_b,
                                   composition_plan& plan, std::vector<std::string>& shown);
