@@ -101,6 +101,10 @@ RunResult run_tessaro(const std::string& dir, const std::vector<std::string>& ar
   return run(dir, TESSARO_BINARY, args);
 }
 
+RunResult run_tessaro_merge(const std::string& dir, const std::vector<std::string>& args) {
+  return run(dir, TESSARO_MERGE_BINARY, args);
+}
+
 std::string benchmarks_dir() {
   std::string d = std::string(TESSARO_SOURCE_DIR) + "/../shared/benchmarks";
   return file_exists(d) ? d : std::string();

@@ -1,5 +1,6 @@
 // Shared test helpers: temporary directories, whole-file reads and writes,
-// and running the tessaro binary with its streams and status captured.
+// and running the tessaro and tessaro-merge binaries with their streams and
+// status captured.
 #pragma once
 
 #include <string>
@@ -35,6 +36,8 @@ RunResult run(const std::string& dir, const std::string& program,
               const std::vector<std::string>& args);
 // Runs the tessaro binary under test.
 RunResult run_tessaro(const std::string& dir, const std::vector<std::string>& args);
+// Runs the tessaro-merge binary under test.
+RunResult run_tessaro_merge(const std::string& dir, const std::vector<std::string>& args);
 
 // Whole file as bytes; empty when it cannot be read.
 std::string read_file(const std::string& path);
