@@ -2,6 +2,7 @@
 #include "driver/merge_run.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -115,12 +116,30 @@ int write_model(const merge_options& o, const b_automaton& merged) {
   return report(d);
 }
 
+// The trace files are created before the inputs are read: neither may be
+// one of them.
+tessaro::outcome check_trace_names(const merge_options& o) {
+  for (const std::string& name : {o.trace, o.trace + ".log"})
+    for (const std::string* input : {&o.first, &o.second}) {
+      std::error_code ec;
+      if (std::filesystem::equivalent(name, *input, ec) && !ec) {
+        tessaro::diagnostic d = tessaro::refusal(
+            *input, 0, "", "the trace file " + name + " would overwrite the input file " + *input);
+        d.fixed_text = true;
+        return d;
+      }
+    }
+  return {};
+}
+
 }  // namespace
 
 int run_merge(const merge_options& o) {
   trace_files traced;
-  if (!o.trace.empty())
+  if (!o.trace.empty()) {
+    if (tessaro::outcome checked = check_trace_names(o); !checked) return report(checked.error());
     if (tessaro::outcome opened = traced.open(o.trace); !opened) return report(opened.error());
+  }
   merge_automata built;
   for (const auto& [path, automaton] :
        {std::pair{&o.first, &built.first}, std::pair{&o.second, &built.second}}) {

@@ -144,6 +144,11 @@ TEST(MergeCli, FilesItCannotReadOrWrite) {
   auto folder = run_tessaro_merge(d.path(), {"-o", "no/such/m.blif", "a.blif", "b.blif"});
   EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.err, "cannot create output file no/such/m.blif: No such file or directory\n");
+  // A trace that would overwrite an input is refused before anything is written.
+  auto over = run_tessaro_merge(d.path(), {"--trace", "./b.blif", "a.blif", "b.blif"});
+  EXPECT_EQ(over.status, 1);
+  EXPECT_EQ(over.err, "the trace file ./b.blif would overwrite the input file b.blif\n");
+  EXPECT_EQ(d.read("b.blif"), kB);
   auto trace = run_tessaro_merge(d.path(), {"--trace", "no/t", "a.blif", "b.blif"});
   EXPECT_EQ(trace.status, 1);
   EXPECT_EQ(trace.err, "cannot create trace file no/t: No such file or directory\n");
