@@ -68,6 +68,14 @@ class b_automaton {
 
   // Writes the automaton as one BLIF model.
   void BLIF_put(std::ostream& out, int method, const std::string& model_name) const;
+  // The same model as BLIF_put(out, 2, model_name), except that a cover
+  // past the prime limit is an irredundant cover of primes
+  // (bddpp_manager::BLIF_print_wide) and that no cover ends the program:
+  // the signals given such a cover are appended to `wide_signals`, and a
+  // cover too large to write stops the model there with a refusal naming
+  // its signal (no file).
+  tessaro::outcome BLIF_put_wide(std::ostream& out, const std::string& model_name,
+                                 std::vector<std::string>& wide_signals) const;
 
   // Renames every signal: the variable named n, and n in the name lists,
   // become display(n), so that BLIF_put writes the names a driver shows
@@ -76,6 +84,9 @@ class b_automaton {
   tessaro::outcome rename_signals(const std::function<std::string(const std::string&)>& display);
 
  private:
+  // The model line, the interface and the latches, then an empty line.
+  void BLIF_put_head(std::ostream& out, const std::string& model_name) const;
+
   std::shared_ptr<b_autom_storage> names;
   bdd initial_state = 0;
   bdd assertion = 0;

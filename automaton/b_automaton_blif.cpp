@@ -1,5 +1,5 @@
 // BLIF writer of an automaton: header, interface, latches, one cover per
-// definition, end marker.
+// definition, end marker; by method, or with the covers of any width.
 #include <iostream>
 #include <utility>
 #include <vector>
@@ -8,7 +8,7 @@
 #include "support/activity.h"
 #include "support/reference_paths.h"
 
-void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& model_name) const {
+void b_automaton::BLIF_put_head(std::ostream& out, const std::string& model_name) const {
   out << ".model " << model_name << '\n';
   if (nb_inputs() > 0) {
     out << ".inputs";
@@ -48,6 +48,11 @@ void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& mod
         << man->Name_var_by_bdd(e->my_bdd_var()) << " " << value << '\n';
   }
   out << '\n';
+}
+
+void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& model_name) const {
+  BLIF_put_head(out, model_name);
+  bddpp_manager* man = manager_associe();
   // A fatal stop while a cover is computed (a product limit, no memory
   // left) names the signal it was for.
   for (int i = 0; i < nb_equ_def(); ++i) {
@@ -61,4 +66,36 @@ void b_automaton::BLIF_put(std::ostream& out, int method, const std::string& mod
   out << ".end" << '\n';
   out << '\n';
   out.flush();
+}
+
+tessaro::outcome b_automaton::BLIF_put_wide(std::ostream& out, const std::string& model_name,
+                                            std::vector<std::string>& wide_signals) const {
+  BLIF_put_head(out, model_name);
+  bddpp_manager* man = manager_associe();
+  for (int i = 0; i < nb_equ_def(); ++i) {
+    const Bddexpression* e = equ_def(i);
+    const bdd var = e->my_bdd_var();
+    const bdd f = e->my_bdd_exp();
+    if (var == 0 || f == 0 || e->my_bdd_manager() == nullptr) continue;
+    const std::string& signal = man->Name_var_by_bdd(var);
+    if (man->Bdd_if_index(var) >= 0) tessaro::set_activity("signal", signal);
+    switch (man->BLIF_print_wide(out, var, f)) {
+      case bddpp_manager::wide_cover::primes:
+        break;
+      case bddpp_manager::wide_cover::irredundant:
+        wide_signals.push_back(signal);
+        break;
+      case bddpp_manager::wide_cover::too_large:
+        tessaro::clear_activity();
+        return tessaro::refusal(
+            "", 0, signal,
+            bddpp_manager::Wide_cover_message(bddpp_manager::wide_cover::too_large, signal));
+    }
+  }
+  tessaro::clear_activity();
+  out << '\n';
+  out << ".end" << '\n';
+  out << '\n';
+  out.flush();
+  return {};
 }

@@ -51,6 +51,12 @@ bddpp_manager::wide_cover bddpp_manager::Bdd_sop_wide(bdd f, std::vector<bdd>& o
 }
 
 bddpp_manager::wide_cover bddpp_manager::BLIF_print_wide(std::ostream& out, bdd var, bdd f) {
+  if (f == 0) null_function();
+  // Small covers come from the cover cache as rows, without products.
+  if (small_cover_rows(f, 2, cover_support_scratch) != nullptr || Bdd_if_index(f) < 0) {
+    BLIF_print(out, var, f, 2);
+    return wide_cover::primes;
+  }
   const std::string& output = Name_var_by_bdd(var);
   std::vector<bdd> products;
   const wide_cover kind = Bdd_sop_wide(f, products);

@@ -8,8 +8,13 @@
 #   bench/scale.sh --check-same OLD_BINARY NEW_BINARY [--sizes "..."] [--seeds N]
 #                  [--pairs "s27:s208 gen:400 equiv:3 ..."]
 #   bench/scale.sh --self-test [-b BINARY]
+#   bench/scale.sh --merge-only [-b BINARY] [-m MERGE] [--runs N] [--sizes "..."]
 #
-# BINARY defaults to build/release/tessaro. The floor section compares the
+# BINARY defaults to build/release/tessaro, MERGE to build/release/tessaro-merge.
+# Section (d) runs MERGE (A.blif B.blif, no trace) beside BINARY on the same
+# pairs, runs interleaved, best of --runs each: merge_s / tessaro_s is the
+# share of tessaro's time, and x/doubling the factor of MERGE's time;
+# --merge-only prints that section alone. The floor section compares the
 # biggest pairs with the time bench/output_floor (FLOOR, default
 # build/release/bench/output_floor) takes to write the same output bytes,
 # and gives the run's time as a multiple of it. Pairs come from the benchmark
@@ -37,6 +42,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 benchmarks=${TESSARO_BENCHMARKS:-$root/../shared/benchmarks}
 bin=$root/build/release/tessaro
+merge_bin=$root/build/release/tessaro-merge
 floor_bin=$root/build/release/bench/output_floor
 runs=3
 sizes="2000 4000 8000 16000 32000"
@@ -56,6 +62,8 @@ usage() {
 while [ $# -gt 0 ]; do
   case $1 in
     -b) bin=$2; shift 2 ;;
+    -m) merge_bin=$2; shift 2 ;;
+    --merge-only) mode=merge; shift ;;
     --floor) floor_bin=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
@@ -206,6 +214,54 @@ series() {
         printf "%-22s %9d %9.3f %7.2f %9.1f %8s %8s %11s\n", l, s, t, c, m / 1024, "-", "-", "-" }'
     fi
     prev_sig=$sig prev_t=$t
+  done
+}
+
+# tessaro-merge on A.blif and B.blif in DIR once, without a trace; prints
+# "seconds cpu_seconds peak_kb status".
+merge_once() {
+  local dir=$1 a=$2 b=$3
+  (
+    cd "$dir"
+    local t0=$EPOCHREALTIME st=0
+    /usr/bin/time -f '%U %S %M' -o merge_time.txt "$merge_bin" -q -o merged.blif "$a.blif" \
+      "$b.blif" >merge_out.txt 2>merge_err.txt || st=$?
+    local t1=$EPOCHREALTIME
+    tail -n 1 merge_time.txt | awk -v a="$t0" -v b="$t1" -v st="$st" \
+      '{ printf "%.3f %.2f %d %d\n", b - a, $1 + $2, $3, st }'
+  )
+}
+
+# Section (d): tessaro-merge beside tessaro on each pair, runs interleaved.
+merge_series() {
+  local title=$1; shift
+  echo
+  echo "$title"
+  printf '%-22s %9s %9s %9s %9s %9s %11s\n' pair signals tessaro_s merge_s share peak_MB \
+    x/doubling
+  local prev_sig='' prev_t='' name dir a b sig r t tm m st best bestm peak
+  for name in "$@"; do
+    dir=$work/merge_${name//:/_}
+    read -r a b < <(make_pair "$name" "$dir") || true
+    sig=$(count_signals "$dir/$a.blif" "$dir/$b.blif")
+    best='' bestm='' peak=0 st=0
+    for ((r = 0; r < runs; r++)); do
+      read -r t _ _ _ < <(run_once "$bin" "$dir" "$a" "$b")
+      best=$(min "$t" "$best")
+      read -r tm _ m s < <(merge_once "$dir" "$a" "$b")
+      [ "$s" != 0 ] && st=$s
+      [ "$m" -gt "$peak" ] && peak=$m
+      bestm=$(min "$tm" "$bestm")
+    done
+    local label="$a+$b"
+    [ "$st" != 0 ] && label="$label FAILED(exit $st)"
+    awk -v l="$label" -v s="$sig" -v t="$best" -v tm="$bestm" -v m="$peak" -v ps="$prev_sig" \
+      -v pt="$prev_t" 'BEGIN {
+      xs = (ps > 0) ? s / ps : 0; xt = (pt > 0) ? tm / pt : 0
+      d = (xs > 1 && xt > 0) ? sprintf("%.2f", exp(log(xt) * log(2) / log(xs))) : "-"
+      printf "%-22s %9d %9.3f %9.3f %9.2f %9.1f %11s\n", l, s, t, tm, (t > 0) ? tm / t : 0,
+        m / 1024, d }'
+    prev_sig=$sig prev_t=$bestm
   done
 }
 
@@ -502,8 +558,31 @@ if [ "$mode" = selftest ]; then
   exit
 fi
 
+# Section (d), tessaro-merge beside tessaro.
+merge_section() {
+  if [ ! -x "$merge_bin" ]; then
+    echo
+    echo "no tessaro-merge binary at $merge_bin: section (d) skipped"
+    return
+  fi
+  merge_bin=$(abs "$merge_bin")
+  local gen=() n
+  for n in $sizes; do gen+=("gen:$n"); done
+  if [ "$have_benchmarks" = 1 ]; then
+    merge_series "(d) tessaro-merge without a trace, beside tessaro: benchmark pairs" \
+      "${bench_pairs[@]}"
+  fi
+  merge_series "(d') tessaro-merge without a trace, beside tessaro: generated pairs" "${gen[@]}"
+}
+
 need_binary "$bin"
 bin=$(abs "$bin")
+if [ "$mode" = merge ]; then
+  echo "tessaro: $bin"
+  echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; best of $runs runs"
+  merge_section
+  exit
+fi
 echo "tessaro: $bin"
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; best of $runs runs"
 echo "calibration: $(calibration) s for a fixed python loop (slower when the machine is busy)"
@@ -524,6 +603,8 @@ fan=()
 for n in $sizes; do fan+=("fan:$n"); done
 series "(c) generated pairs with a net of high fanout (--fanout 0.5: half the tables read rst)" \
   "${fan[@]}"
+
+merge_section
 
 echo
 echo "yosys, the same merge (read_blif both, top module wired by name, flatten, write_blif)"

@@ -88,6 +88,11 @@ bdd initial_state(const blif_model& model, b_autom_dec& dec) {
 tessaro::outcome assemble_automaton(const blif_model& model,
                                     std::unique_ptr<b_automaton>& automaton) {
   if (tessaro::outcome checked = check_model_signals(model); !checked) return checked;
+  return assemble_checked_automaton(model, automaton);
+}
+
+tessaro::outcome assemble_checked_automaton(const blif_model& model,
+                                            std::unique_ptr<b_automaton>& automaton) {
   b_autom_dec dec(latch_outputs(model), distinct(model.inputs), distinct(model.outputs),
                   model_locals(model));
   enter_transitions(model, dec);

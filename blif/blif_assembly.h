@@ -20,6 +20,10 @@
 // else. Its assertion is the constant one, its invariant the constant zero.
 tessaro::outcome assemble_automaton(const blif_model& model,
                                     std::unique_ptr<b_automaton>& automaton);
+// The same for a model whose drivers a reader has checked already (the
+// general reader's check_flat_model refuses what check_model_signals does).
+tessaro::outcome assemble_checked_automaton(const blif_model& model,
+                                            std::unique_ptr<b_automaton>& automaton);
 
 // Refuses a model in which one signal would have two drivers: an input that
 // is a latch output or defined by a table, two latches or two tables of one

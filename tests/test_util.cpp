@@ -132,6 +132,10 @@ bool built_with_asan() {
 #endif
 }
 
+RunResult run_tessaro_merge(const std::string& dir, const std::vector<std::string>& args) {
+  return run(dir, TESSARO_MERGE_BINARY, args);
+}
+
 std::string benchmarks_dir() {
   std::string d = std::string(TESSARO_SOURCE_DIR) + "/../shared/benchmarks";
   return file_exists(d) ? d : std::string();

@@ -1,5 +1,6 @@
 // Shared test helpers: temporary directories, whole-file reads and writes,
-// and running the tessaro binary with its streams and status captured.
+// and running the tessaro and tessaro-merge binaries with their streams and
+// status captured.
 #pragma once
 
 #include <string>
@@ -45,6 +46,8 @@ RunResult run_tessaro_limited(const std::string& dir, const std::vector<std::str
 // Whether this build runs under AddressSanitizer, which cannot start under
 // an address-space limit and never calls the new handler.
 bool built_with_asan();
+// Runs the tessaro-merge binary under test.
+RunResult run_tessaro_merge(const std::string& dir, const std::vector<std::string>& args);
 
 // Whole file as bytes; empty when it cannot be read.
 std::string read_file(const std::string& path);

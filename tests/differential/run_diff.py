@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Differential test: the tool against itself with its straightforward paths.
 
-Usage: run_diff.py --tool BIN (--reference BIN | --canonical BIN) [--random FIRST COUNT]
-                   [--generated SIZE ...] [--bench DIR PAIR ...]
+Usage: run_diff.py --tool BIN (--reference BIN | --canonical BIN | --merge BIN)
+                   [--random FIRST COUNT] [--generated SIZE ...] [--bench DIR PAIR ...]
+                   [--pair A.blif B.blif ...]
 
 Runs both binaries on the same pairs of models, each in a directory of its
 own, and compares exit status, standard output, standard error, output file
@@ -18,10 +19,17 @@ the subset writer), and both runs must write the same bytes: the same
 reductions in the log, the same model and trace. A source the general
 reader refuses (rows shorter than their names, or "-" as output value,
 which only the subset reads) is counted and shown, never compared.
+
+With --merge, tessaro-merge runs on the same files: `tessaro-merge --trace
+T a.blif b.blif` must write the model tessaro writes, T must hold what
+tessaro writes on standard error (the composition's trace) and T.log its
+log; without --trace the model must be the same too. Where tessaro refuses
+a pair, tessaro-merge must refuse it as well (status 1).
 """
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -43,6 +51,57 @@ def run(binary, directory, a, b):
             files[suffix] = f.read()
     return {"status": done.returncode, "stdout": done.stdout, "stderr": done.stderr,
             "output file": files[".blif"], "log file": files[".log"]}
+
+
+# Rows that only the subset reads: shorter than their names, or "-" as output.
+READER_REFUSES = re.compile(r"^\S+:\d+: row '.*' of the table of \S+ has (\d+ values?; it needs"
+                            r"|the output value '-')", re.M)
+
+
+def merge_runs(merge, directory, a, b):
+    """tessaro-merge on a and b in directory, with and without its trace."""
+    names = (a + ".blif", b + ".blif")
+    traced = subprocess.run([merge, "-q", "--trace", "trace.txt", "-o", "traced.blif", *names],
+                            cwd=directory, capture_output=True, timeout=600)
+    plain = subprocess.run([merge, "-q", "-o", "plain.blif", *names], cwd=directory,
+                           capture_output=True, timeout=600)
+    out = {"status": traced.returncode, "plain status": plain.returncode,
+           "stderr": traced.stderr.decode("latin-1")}
+    for key, name in (("output file", "traced.blif"), ("plain output file", "plain.blif"),
+                      ("trace", "trace.txt"), ("log file", "trace.txt.log")):
+        path = os.path.join(directory, name)
+        out[key] = open(path, "rb").read() if os.path.exists(path) else None
+    return out
+
+
+def compare_merge(label, tool, merge, sources, a, b, work):
+    """tessaro and tessaro-merge on copies of the two sources; True when
+    tessaro-merge wrote what tessaro writes."""
+    directory = os.path.join(work, "merge")
+    os.makedirs(directory)
+    shutil.copy(sources[0], os.path.join(directory, a + ".blif"))
+    if sources[1] != sources[0] or a != b:
+        shutil.copy(sources[1], os.path.join(directory, b + ".blif"))
+    t = run(tool, directory, a, b)
+    m = merge_runs(merge, directory, a, b)
+    if t["status"] == 0 and m["status"] == 1 and READER_REFUSES.search(m["stderr"]):
+        print("%-32s refused by the general reader: %s" % (label, m["stderr"].strip()))
+        return None
+    if t["status"] != 0:
+        same = m["status"] == 1 and m["plain status"] == 1
+        print("%-32s %s (tessaro status %d, tessaro-merge status %d)"
+              % (label, "both refuse" if same else "DIFFERENT", t["status"], m["status"]))
+        return same
+    expected = {"status": 0, "plain status": 0, "output file": t["output file"],
+                "plain output file": t["output file"], "trace": t["stderr"],
+                "log file": t["log file"]}
+    differing = [key for key in expected if expected[key] != m[key]]
+    if differing:
+        print("%-32s DIFFERENT: %s" % (label, ", ".join(differing)))
+        return False
+    print("%-32s same (%d bytes out, %d bytes trace, %d bytes log)"
+          % (label, len(m["output file"]), len(m["trace"]), len(m["log file"])))
+    return True
 
 
 def canonical_texts(canonical, sources, work):
@@ -93,9 +152,11 @@ def main():
     which = parser.add_mutually_exclusive_group(required=True)
     which.add_argument("--reference")
     which.add_argument("--canonical")
+    which.add_argument("--merge")
     parser.add_argument("--random", nargs=2, type=int, metavar=("FIRST", "COUNT"))
     parser.add_argument("--generated", nargs="*", type=int, default=[])
     parser.add_argument("--bench", nargs="+", metavar=("DIR", "PAIR"))
+    parser.add_argument("--pair", nargs=2, action="append", default=[], metavar=("A", "B"))
     args = parser.parse_args()
 
     pairs = []  # (label, (source a, source b), name a, name b)
@@ -130,17 +191,26 @@ def main():
                 pairs.append((pair, (os.path.join(directory, x + ".blif"),
                                      os.path.join(directory, y + ".blif")), x, y))
 
+        for x, y in args.pair:
+            pairs.append(("%s + %s" % (os.path.basename(x), os.path.basename(y)), (x, y),
+                          os.path.splitext(os.path.basename(x))[0],
+                          os.path.splitext(os.path.basename(y))[0]))
+
         different = refused = 0
         for n, (label, sources, a, b) in enumerate(pairs):
-            same = compare(label, args.tool, args.reference, sources, a, b,
-                           os.path.join(work, "run%d" % n), args.canonical)
+            if args.merge:
+                same = compare_merge(label, args.tool, args.merge, sources, a, b,
+                                     os.path.join(work, "run%d" % n))
+            else:
+                same = compare(label, args.tool, args.reference, sources, a, b,
+                               os.path.join(work, "run%d" % n), args.canonical)
             if same is None:
                 refused += 1
             elif not same:
                 different += 1
         print("%d pairs, %d different%s" % (len(pairs), different,
                                             ", %d refused by the general reader" % refused
-                                            if args.canonical else ""))
+                                            if args.canonical or args.merge else ""))
         return 1 if different or refused == len(pairs) else 0
     finally:
         shutil.rmtree(work, ignore_errors=True)
