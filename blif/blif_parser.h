@@ -16,6 +16,7 @@
 #include "automaton/b_automaton.h"
 #include "blif/blif_lexer.h"
 #include "blif/blif_model.h"
+#include "support/block_writer.h"
 #include "support/diagnostic.h"
 
 // One ".names" table: its names (inputs, then output) and its rows, each row
@@ -31,6 +32,7 @@ class class_equation_blif {
 };
 
 enum class blif_rule_id : int;
+struct blif_rule;
 
 // Semantic value of one grammar symbol; each symbol uses one member:
 // `text` for ident, nom_circuit, next_var, actual_var, initial_value;
@@ -85,8 +87,16 @@ class class_blif_parser {
   void final_action();
   // The lists as a model record, moved out of the parser.
   blif_model take_model();
+  // Writes the trace line of `rule` into the log when trace_mode is 1; the
+  // identifier's rule takes the identifier's text.
+  void trace(const blif_rule& rule, const char* text, std::size_t length);
 
   tessaro::outcome refusal_;
+  // The trace lines on their way to the log, handed over in large blocks:
+  // at the end of each parse, before the assembly and when the process
+  // ends through exit().
+  tessaro::block_writer trace_lines_;
+  std::ostream trace_stream_{&trace_lines_};
 };
 
 // The current parser: set by the constructor and by parse, cleared by the
@@ -102,7 +112,5 @@ int blifparse();
 int blifparse_bounded(int initial_depth, int max_depth);
 // Next token of the current parser's scanner; `value` is not used.
 int bliflex(YYSTYPE* value);
-// Writes "n[,k] --> text" and a line end to `log` when trace is exactly 1.
-void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& log);
 // Writes the message and a line end on standard error.
 void bliferror(const char* message);
