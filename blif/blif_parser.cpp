@@ -2,8 +2,6 @@
 // grammar's rules.
 #include "blif/blif_parser.h"
 
-#include <charconv>
-#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <memory>
@@ -16,7 +14,36 @@
 
 class_blif_parser* pblif_parser = nullptr;
 
-class_blif_parser::class_blif_parser() {
+namespace {
+
+// The trace line "n[,k] --> text\n" of every rule; for the identifier's
+// rule, whose text is the identifier's own, the line's start "n[,k] --> ".
+struct rule_lines {
+  std::string line[kBlifRuleCount];
+
+  rule_lines() {
+    for (int i = 0; i < kBlifRuleCount; ++i) {
+      const blif_rule& rule = blif_rule_at(static_cast<blif_rule_id>(i));
+      std::string& text = line[i];
+      text = std::to_string(rule.n);
+      if (rule.k != 1) text += ',' + std::to_string(rule.k);
+      text += " --> ";
+      if (rule.text != nullptr) {
+        text += rule.text;
+        text += '\n';
+      }
+    }
+  }
+};
+
+const std::string* trace_texts() {
+  static const rule_lines lines;
+  return lines.line;
+}
+
+}  // namespace
+
+class_blif_parser::class_blif_parser() : rule_lines_(trace_texts()) {
   pblif_parser = this;
   tessaro::flush_at_exit(trace_stream_);
 }
@@ -43,58 +70,18 @@ void bliferror(const char* message) {
   std::cerr << message << std::endl;
 }
 
-namespace {
-
-// The trace line "n[,k] --> text\n" of every rule; for the identifier's
-// rule, whose text is the identifier's own, the line's start "n[,k] --> ".
-struct rule_lines {
-  std::string line[kBlifRuleCount];
-
-  rule_lines() {
-    for (int i = 0; i < kBlifRuleCount; ++i) {
-      const blif_rule& rule = blif_rule_at(static_cast<blif_rule_id>(i));
-      std::string& text = line[i];
-      text = std::to_string(rule.n);
-      if (rule.k != 1) text += ',' + std::to_string(rule.k);
-      text += " --> ";
-      if (rule.text != nullptr) {
-        text += rule.text;
-        text += '\n';
-      }
-    }
-  }
-};
-
-const rule_lines& trace_texts() {
-  static const rule_lines lines;
-  return lines;
-}
-
-}  // namespace
-
-void class_blif_parser::trace(const blif_rule& rule, const char* text, std::size_t length) {
-  if (trace_mode != 1 || !log_stream->good()) return;
-  const std::string& line = trace_texts().line[static_cast<int>(rule.id)];
-  trace_lines_.append(line.data(), line.size());
-  if (text != nullptr) {
-    trace_lines_.append(text, length);
-    trace_lines_.append('\n');
-  }
-}
-
 void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result) {
   using r = blif_rule_id;
-  const blif_rule& info = blif_rule_at(rule);
   if (rule == r::ident) {
     result.text = lexer->YYText();
-    trace(info, result.text.data(), result.text.size());
+    trace(static_cast<int>(rule), result.text.data(), result.text.size());
     return;
   }
   if (rule == r::boolean_automaton) {
     final_action();
     return;
   }
-  trace(info, nullptr, 0);
+  trace(static_cast<int>(rule), nullptr, 0);
   switch (rule) {
     case r::nom_declaration:  // TOKEN_model nom_circuit
       model_name = rhs[1].text;
@@ -185,8 +172,7 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
 }
 
 void class_blif_parser::final_action() {
-  const blif_rule& rule = blif_rule_at(blif_rule_id::boolean_automaton);
-  trace(rule, nullptr, 0);
+  trace(static_cast<int>(blif_rule_id::boolean_automaton), nullptr, 0);
   // The assembly may end the process; every line before it is in the log.
   trace_lines_.push();
   std::unique_ptr<b_automaton> built;

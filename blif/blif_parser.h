@@ -32,7 +32,6 @@ class class_equation_blif {
 };
 
 enum class blif_rule_id : int;
-struct blif_rule;
 
 // Semantic value of one grammar symbol; each symbol uses one member:
 // `text` for ident, nom_circuit, next_var, actual_var, initial_value;
@@ -87,15 +86,25 @@ class class_blif_parser {
   void final_action();
   // The lists as a model record, moved out of the parser.
   blif_model take_model();
-  // Writes the trace line of `rule` into the log when trace_mode is 1; the
-  // identifier's rule takes the identifier's text.
-  void trace(const blif_rule& rule, const char* text, std::size_t length);
+  // Writes the trace line of rule `id` into the log when trace_mode is 1;
+  // the identifier's rule takes the identifier's text.
+  void trace(int id, const char* text, std::size_t length) {
+    if (trace_mode != 1 || !log_stream->good()) return;
+    const std::string& line = rule_lines_[id];
+    trace_lines_.append(line.data(), line.size());
+    if (text != nullptr) {
+      trace_lines_.append(text, length);
+      trace_lines_.append('\n');
+    }
+  }
 
   tessaro::outcome refusal_;
   // The trace lines on their way to the log, handed over in large blocks:
   // at the end of each parse, before the assembly and when the process
   // ends through exit().
   tessaro::block_writer trace_lines_;
+  // The trace line of each rule, by rule number (see trace).
+  const std::string* rule_lines_;
   std::ostream trace_stream_{&trace_lines_};
 };
 
