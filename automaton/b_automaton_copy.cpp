@@ -6,6 +6,13 @@
 
 bdd function_copier::copy(bdd f) {
   if (f == 0) return 0;
+  // A literal is the target's variable or its negation: the node copy would
+  // build the same function through the memo and one if-then-else.
+  const bool positive = source_->Bdd_is_var(f);
+  if ((positive || source_->Bdd_is_neg_var(f)) && !tessaro::reference_paths()) {
+    bdd w = target_->Bdd_var_by_index(map_[source_->Bdd_if_index(f)]);
+    return positive ? target_->Bdd_dup(w) : target_->Bdd_not(w);
+  }
   bdd result = copy_node(f);
   forget();
   return result;

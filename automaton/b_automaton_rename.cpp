@@ -1,9 +1,8 @@
 // Renaming every signal of an automaton for display.
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "automaton/b_automaton.h"
+#include "support/name_set.h"
 
 namespace {
 
@@ -38,13 +37,12 @@ tessaro::outcome b_automaton::rename_signals(
     old_names.push_back(man->Name_var_by_index(static_cast<long>(i)));
     new_names.push_back(display(old_names.back()));
   }
-  std::unordered_map<std::string_view, std::size_t> owner;
+  tessaro::name_set owner(n);
   for (std::size_t i = 0; i < n; ++i) {
-    auto [it, fresh] = owner.emplace(new_names[i], i);
-    if (!fresh)
+    if (const int* first = owner.insert_or_find(new_names[i], static_cast<int>(i)))
       return tessaro::refusal("", 0, new_names[i],
-                              "signals " + old_names[it->second] + " and " + old_names[i] +
-                                  " would both be written as " + new_names[i]);
+                              "signals " + old_names[static_cast<std::size_t>(*first)] + " and " +
+                                  old_names[i] + " would both be written as " + new_names[i]);
   }
   // Through free names first, so that no rename meets a name still in use.
   const std::string prefix = free_prefix(old_names, new_names);

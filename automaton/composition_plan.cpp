@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "bddpp/name_index.h"
+#include "support/name_set.h"
 
 namespace {
 
@@ -348,14 +349,12 @@ const variable_origin& planner::origin_of(int k) const {
 
 // Every composed name denotes one signal.
 tessaro::outcome planner::refuse_collisions() const {
-  std::unordered_map<std::string_view, int> seen;
-  seen.reserve(static_cast<std::size_t>(local_base() + locals_.size()));
+  tessaro::name_set seen(static_cast<std::size_t>(local_base() + locals_.size()));
   int k = 0;
   const std::vector<std::string>& state_vars = plan_.state_var_names;
   for (const auto* range : {&state_vars, &inputs_.names(), &outputs_.names(), &locals_.names()}) {
     for (const std::string& name : *range) {
-      auto [it, fresh] = seen.emplace(name, k);
-      if (!fresh) return refuse_collision(it->second, k, name);
+      if (const int* first = seen.insert_or_find(name, k)) return refuse_collision(*first, k, name);
       ++k;
     }
   }

@@ -41,6 +41,8 @@ void shift_block(var_block_* b) {
 int locate_child(const var_block_* b, int index) {
   int lo = 0;
   int hi = b->num_children;
+  // A variable appended after every block: no search.
+  if (hi == 0 || b->children[hi - 1]->last_index < index) return hi;
   while (lo < hi) {
     int mid = (lo + hi) / 2;
     const var_block_* c = b->children[mid];

@@ -97,6 +97,8 @@ class bddpp_manager {
   // f is a constant or a single literal.
   bool Bdd_is_terminal(bdd f) const;
   bool Bdd_is_var(bdd f) const;
+  // f is the negation of a variable.
+  bool Bdd_is_neg_var(bdd f) const;
   // f and g have no common satisfying assignment.
   bool Bdds_excl(bdd f, bdd g);
   bool Bdds_exclude(bdd f, bdd g);

@@ -128,6 +128,10 @@ bool bddpp_manager::Bdd_is_var(bdd f) const {
   return f != 0 && bdd_type(internal_man, f) == BDD_TYPE_POSVAR;
 }
 
+bool bddpp_manager::Bdd_is_neg_var(bdd f) const {
+  return f != 0 && bdd_type(internal_man, f) == BDD_TYPE_NEGVAR;
+}
+
 bool bddpp_manager::Bdds_excl(bdd f, bdd g) {
   bdd both = bdd_and(internal_man, f, g);
   const bool disjoint = bdd_type(internal_man, both) == BDD_TYPE_ZERO;

@@ -2,11 +2,10 @@
 // run of slots is ever broken by a removed entry.
 #include "bddpp/name_index.h"
 
-#include <functional>
-#include <string_view>
+#include "support/name_set.h"
 
 std::uint32_t name_index::hash_of(const std::string& name) {
-  const std::uint64_t h = std::hash<std::string_view>{}(name);
+  const std::uint64_t h = tessaro::name_hash(name);
   return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 

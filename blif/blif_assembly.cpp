@@ -2,11 +2,10 @@
 // declaration, transitions, initial state, definitions.
 #include "blif/blif_assembly.h"
 
-#include <string_view>
-#include <unordered_set>
 #include <utility>
 
 #include "automaton/b_autom_dec.h"
+#include "support/name_set.h"
 #include "support/reference_paths.h"
 
 namespace {
@@ -16,10 +15,9 @@ namespace {
 std::vector<std::string> distinct(const std::vector<std::string>& names) {
   std::vector<std::string> kept;
   kept.reserve(names.size());
-  std::unordered_set<std::string_view> seen;
-  seen.reserve(names.size());
+  tessaro::name_set seen(names.size());
   for (const std::string& name : names)
-    if (seen.insert(name).second) kept.push_back(name);
+    if (seen.insert(name)) kept.push_back(name);
   return kept;
 }
 
@@ -37,18 +35,19 @@ std::vector<std::string> latch_outputs(const blif_model& model) {
 std::vector<std::string> model_locals(const blif_model& model) {
   std::vector<std::string> locals;
   // Views of the model's names, which stay in place meanwhile.
-  std::unordered_set<std::string_view> known;
-  known.reserve(model.inputs.size() + model.outputs.size() + 2 * model.latches.size() +
-                model.tables.size());
-  known.insert(model.inputs.begin(), model.inputs.end());
-  known.insert(model.outputs.begin(), model.outputs.end());
+  tessaro::name_set known(model.inputs.size() + model.outputs.size() + 2 * model.latches.size() +
+                          model.tables.size());
+  for (const std::string& name : model.inputs)
+    known.insert(name);
+  for (const std::string& name : model.outputs)
+    known.insert(name);
   for (const blif_latch& latch : model.latches)
     known.insert(latch.output);
   for (const blif_table& table : model.tables)
     for (const std::string& name : table.names)
-      if (known.insert(name).second) locals.push_back(name);
+      if (known.insert(name)) locals.push_back(name);
   for (const blif_latch& latch : model.latches)
-    if (known.insert(latch.input).second) locals.push_back(latch.input);
+    if (known.insert(latch.input)) locals.push_back(latch.input);
   return locals;
 }
 

@@ -227,7 +227,7 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
   } else if (c == '-') {
     rule = kRuleIndif;
   } else if (is_letter(c)) {
-    while (is_letter(peek(n)) || is_digit(peek(n)))
+    for (int d = peek(n); is_letter(d) || is_digit(d); d = peek(n))
       ++n;
     rule = kRuleIdent;
   } else {

@@ -37,28 +37,42 @@ int blifparse() {
 }
 
 int blifparse_bounded(int initial_depth, int max_depth) {
-  // Parallel stacks of states and semantic values; the values still on the
-  // stack are released with it whenever the parse ends.
-  std::vector<int> states;
-  std::vector<YYSTYPE> values;
-  int room = initial_depth;
-  states.reserve(room);
-  values.reserve(room);
+  // Parallel stacks of states and semantic values, `depth` entries deep.
+  // Popping only lowers the depth: a slot's old value is replaced when the
+  // slot is used again, and the values left are released with the stacks
+  // whenever the parse ends.
+  int room = std::max(initial_depth, 1);
+  std::vector<int> states(static_cast<std::size_t>(room));
+  std::vector<YYSTYPE> values(static_cast<std::size_t>(room));
+  int depth = 0;
+  // The trace lines reach the log by the end of the parse, however it ends.
+  struct trace_scope {
+    class_blif_parser* parser;
+    explicit trace_scope(class_blif_parser* p) : parser(p) {
+      if (parser) parser->trace_lines_.attach(parser->log_stream);
+    }
+    ~trace_scope() {
+      if (parser) parser->trace_lines_.attach(nullptr);
+    }
+  } scope(pblif_parser);
 
   int state = 0;
   int lookahead = kBlifNoToken;
   YYSTYPE unused;  // the scanner's value argument, which it leaves alone
-  states.push_back(state);
-  values.emplace_back();
+  auto push = [&](int next) {
+    states[static_cast<std::size_t>(depth)] = next;
+    ++depth;
+  };
+  push(state);
   for (;;) {
-    if (static_cast<int>(states.size()) >= room) {
+    if (depth >= room) {
       if (room >= max_depth) {
         bliferror("memory exhausted");
         return 2;
       }
       room = std::min(room * 2, max_depth);
-      states.reserve(room);
-      values.reserve(room);
+      states.resize(static_cast<std::size_t>(room));
+      values.resize(static_cast<std::size_t>(room));
     }
 
     const blif_rule_id rule = blif_default_rule(state);
@@ -68,10 +82,10 @@ int blifparse_bounded(int initial_depth, int max_depth) {
       }
       int target = blif_shift_target(state, lookahead);
       if (target != 0) {
+        // A token's value is never read: its slot keeps what it held.
         lookahead = kBlifNoToken;
         state = target;
-        states.push_back(state);
-        values.emplace_back();
+        push(state);
         continue;
       }
       if (rule == blif_rule_id::none) {
@@ -83,13 +97,12 @@ int blifparse_bounded(int initial_depth, int max_depth) {
 
     const blif_rule& r = blif_rule_at(rule);
     YYSTYPE result;
-    pblif_parser->reduce(rule, values.data() + values.size() - r.length, result);
+    pblif_parser->reduce(rule, values.data() + depth - r.length, result);
     // A refused model ends the parse at once, before any further token.
     if (!pblif_parser->refusal_.ok()) return 3;
-    states.erase(states.end() - r.length, states.end());
-    values.erase(values.end() - r.length, values.end());
-    state = blif_goto_target(states.back(), r.lhs);
-    states.push_back(state);
-    values.push_back(std::move(result));
+    depth -= r.length;
+    state = blif_goto_target(states[static_cast<std::size_t>(depth - 1)], r.lhs);
+    values[static_cast<std::size_t>(depth)] = std::move(result);
+    push(state);
   }
 }

@@ -2,8 +2,6 @@
 // grammar's rules.
 #include "blif/blif_parser.h"
 
-#include <charconv>
-#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <memory>
@@ -12,14 +10,46 @@
 
 #include "blif/blif_assembly.h"
 #include "blif/blif_grammar.h"
+#include "support/exit_flush.h"
 
 class_blif_parser* pblif_parser = nullptr;
 
-class_blif_parser::class_blif_parser() {
+namespace {
+
+// The trace line "n[,k] --> text\n" of every rule; for the identifier's
+// rule, whose text is the identifier's own, the line's start "n[,k] --> ".
+struct rule_lines {
+  std::string line[kBlifRuleCount];
+
+  rule_lines() {
+    for (int i = 0; i < kBlifRuleCount; ++i) {
+      const blif_rule& rule = blif_rule_at(static_cast<blif_rule_id>(i));
+      std::string& text = line[i];
+      text = std::to_string(rule.n);
+      if (rule.k != 1) text += ',' + std::to_string(rule.k);
+      text += " --> ";
+      if (rule.text != nullptr) {
+        text += rule.text;
+        text += '\n';
+      }
+    }
+  }
+};
+
+const std::string* trace_texts() {
+  static const rule_lines lines;
+  return lines.line;
+}
+
+}  // namespace
+
+class_blif_parser::class_blif_parser() : rule_lines_(trace_texts()) {
   pblif_parser = this;
+  tessaro::flush_at_exit(trace_stream_);
 }
 
 class_blif_parser::~class_blif_parser() {
+  tessaro::forget_at_exit(trace_stream_);
   if (pblif_parser == this) pblif_parser = nullptr;
 }
 
@@ -40,47 +70,18 @@ void bliferror(const char* message) {
   std::cerr << message << std::endl;
 }
 
-void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& log) {
-  if (trace != 1 || !log.good()) return;
-  // One line per reduction, formatted in place and handed to the stream's
-  // buffer in one call; a failed write marks the stream as usual.
-  char line[256];
-  char* end = std::to_chars(line, line + 16, n).ptr;
-  if (k != 1) {
-    *end++ = ',';
-    end = std::to_chars(end, end + 16, k).ptr;
-  }
-  std::memcpy(end, " --> ", 5);
-  end += 5;
-  const std::size_t length = std::strlen(text);
-  std::streambuf* buffer = log.rdbuf();
-  bool written;
-  if (length < static_cast<std::size_t>(line + sizeof line - end)) {
-    std::memcpy(end, text, length);
-    end += length;
-    *end++ = '\n';
-    written = buffer->sputn(line, end - line) == end - line;
-  } else {
-    const auto text_length = static_cast<std::streamsize>(length);
-    written = buffer->sputn(line, end - line) == end - line &&
-              buffer->sputn(text, text_length) == text_length && buffer->sputc('\n') == '\n';
-  }
-  if (!written) log.setstate(std::ios::badbit);
-}
-
 void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result) {
   using r = blif_rule_id;
-  const blif_rule& info = blif_rule_at(rule);
   if (rule == r::ident) {
     result.text = lexer->YYText();
-    blif_debuger_law(info.n, info.k, result.text.c_str(), trace_mode, *log_stream);
+    trace(static_cast<int>(rule), result.text.data(), result.text.size());
     return;
   }
   if (rule == r::boolean_automaton) {
     final_action();
     return;
   }
-  blif_debuger_law(info.n, info.k, info.text, trace_mode, *log_stream);
+  trace(static_cast<int>(rule), nullptr, 0);
   switch (rule) {
     case r::nom_declaration:  // TOKEN_model nom_circuit
       model_name = rhs[1].text;
@@ -171,8 +172,9 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
 }
 
 void class_blif_parser::final_action() {
-  const blif_rule& rule = blif_rule_at(blif_rule_id::boolean_automaton);
-  blif_debuger_law(rule.n, rule.k, rule.text, trace_mode, *log_stream);
+  trace(static_cast<int>(blif_rule_id::boolean_automaton), nullptr, 0);
+  // The assembly may end the process; every line before it is in the log.
+  trace_lines_.push();
   std::unique_ptr<b_automaton> built;
   refusal_ = assemble_automaton(take_model(), built);
   automaton = built.release();

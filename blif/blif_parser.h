@@ -16,6 +16,7 @@
 #include "automaton/b_automaton.h"
 #include "blif/blif_lexer.h"
 #include "blif/blif_model.h"
+#include "support/block_writer.h"
 #include "support/diagnostic.h"
 
 // One ".names" table: its names (inputs, then output) and its rows, each row
@@ -85,8 +86,26 @@ class class_blif_parser {
   void final_action();
   // The lists as a model record, moved out of the parser.
   blif_model take_model();
+  // Writes the trace line of rule `id` into the log when trace_mode is 1;
+  // the identifier's rule takes the identifier's text.
+  void trace(int id, const char* text, std::size_t length) {
+    if (trace_mode != 1 || !log_stream->good()) return;
+    const std::string& line = rule_lines_[id];
+    trace_lines_.append(line.data(), line.size());
+    if (text != nullptr) {
+      trace_lines_.append(text, length);
+      trace_lines_.append('\n');
+    }
+  }
 
   tessaro::outcome refusal_;
+  // The trace lines on their way to the log, handed over in large blocks:
+  // at the end of each parse, before the assembly and when the process
+  // ends through exit().
+  tessaro::block_writer trace_lines_;
+  // The trace line of each rule, by rule number (see trace).
+  const std::string* rule_lines_;
+  std::ostream trace_stream_{&trace_lines_};
 };
 
 // The current parser: set by the constructor and by parse, cleared by the
@@ -102,7 +121,5 @@ int blifparse();
 int blifparse_bounded(int initial_depth, int max_depth);
 // Next token of the current parser's scanner; `value` is not used.
 int bliflex(YYSTYPE* value);
-// Writes "n[,k] --> text" and a line end to `log` when trace is exactly 1.
-void blif_debuger_law(int n, int k, const char* text, int trace, std::ostream& log);
 // Writes the message and a line end on standard error.
 void bliferror(const char* message);

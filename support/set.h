@@ -1,14 +1,18 @@
 // Ordered set of integers kept ascending and without duplicates, with an
 // optional name, and its ascending cursor. The elements sit in one sorted
-// array: values arriving in ascending order are appended in constant time,
-// membership is a binary search and the i-th element is read directly.
+// array, held in the set itself up to two elements: values arriving in
+// ascending order are appended in constant time, membership is a binary
+// search and the i-th element is read directly.
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "support/text.h"
@@ -20,51 +24,78 @@ class scanset;
 
 template <class T>
 class set {
+  static_assert(std::is_trivially_copyable<T>::value, "set elements are copied as bytes");
+
  public:
   set() = default;
   explicit set(const std::string& name)
       : name_(name.empty() ? nullptr : std::make_unique<std::string>(name)) {}
   set(const set& other)
-      : name_(other.name_ ? std::make_unique<std::string>(*other.name_) : nullptr),
-        items_(other.items_) {}
-  set(set&& other) noexcept = default;
+      : name_(other.name_ ? std::make_unique<std::string>(*other.name_) : nullptr) {
+    copy_items(other);
+  }
+  set(set&& other) noexcept : name_(std::move(other.name_)) { steal_items(other); }
   set& operator=(const set& other) {
     if (this != &other) {
       name_ = other.name_ ? std::make_unique<std::string>(*other.name_) : nullptr;
-      items_ = other.items_;
+      size_ = 0;
+      copy_items(other);
     }
     return *this;
   }
-  set& operator=(set&& other) noexcept = default;
-  ~set() = default;
+  set& operator=(set&& other) noexcept {
+    if (this != &other) {
+      name_ = std::move(other.name_);
+      release();
+      steal_items(other);
+    }
+    return *this;
+  }
+  ~set() { release(); }
 
   // Inserts `value` in order; a value already present is ignored.
   void add(T value) {
-    if (items_.empty() || items_.back() < value) {
-      items_.push_back(value);
+    T* items = data();
+    if (size_ == 0 || items[size_ - 1] < value) {
+      if (size_ == capacity_) items = grow(2 * capacity_);
+      items[size_++] = value;
       return;
     }
-    auto at = std::lower_bound(items_.begin(), items_.end(), value);
+    T* at = std::lower_bound(items, items + size_, value);
     if (*at == value) return;
-    items_.insert(at, value);
+    const std::size_t pos = static_cast<std::size_t>(at - items);
+    if (size_ == capacity_) items = grow(2 * capacity_);
+    std::memmove(items + pos + 1, items + pos, (size_ - pos) * sizeof(T));
+    items[pos] = value;
+    ++size_;
   }
   // Removes `value` when present.
   void sup(T value) {
-    auto at = std::lower_bound(items_.begin(), items_.end(), value);
-    if (at != items_.end() && *at == value) items_.erase(at);
+    T* items = data();
+    T* at = std::lower_bound(items, items + size_, value);
+    if (at == items + size_ || *at != value) return;
+    std::memmove(at, at + 1, static_cast<std::size_t>(items + size_ - at - 1) * sizeof(T));
+    --size_;
   }
-  bool item_in(T value) const { return std::binary_search(items_.begin(), items_.end(), value); }
-  long card() const { return static_cast<long>(items_.size()); }
+  bool item_in(T value) const { return std::binary_search(data(), data() + size_, value); }
+  long card() const { return static_cast<long>(size_); }
   // The i-th smallest element, counting from 1; 0 when i is out of range.
   T item_ident(long i) const {
     if (i < 1 || i > card()) return T(0);
-    return items_[static_cast<std::size_t>(i - 1)];
+    return data()[i - 1];
   }
-  void clear() { items_.clear(); }
+  void clear() { size_ = 0; }
   // Replaces the elements by `sorted`, ascending and without duplicates.
-  void assign_sorted(const std::vector<T>& sorted) { items_.assign(sorted.begin(), sorted.end()); }
+  void assign_sorted(const std::vector<T>& sorted) {
+    size_ = 0;
+    T* items = sorted.size() > capacity_ ? grow(sorted.size()) : data();
+    if (!sorted.empty()) std::memcpy(items, sorted.data(), sorted.size() * sizeof(T));
+    size_ = static_cast<std::uint32_t>(sorted.size());
+  }
   // Whether the elements are exactly `sorted`.
-  bool same_as(const std::vector<T>& sorted) const { return items_ == sorted; }
+  bool same_as(const std::vector<T>& sorted) const {
+    return sorted.size() == size_ && std::equal(sorted.begin(), sorted.end(), data());
+  }
   const std::string& name() const {
     static const std::string no_name;
     return name_ ? *name_ : no_name;
@@ -83,9 +114,10 @@ class set {
       text += "= ";
     }
     text += '{';
-    for (std::size_t i = 0; i < items_.size(); ++i) {
+    const T* items = data();
+    for (std::uint32_t i = 0; i < size_; ++i) {
       if (i > 0) text += ", ";
-      append_number(text, static_cast<long>(items_[i]));
+      append_number(text, static_cast<long>(items[i]));
     }
     text += '}';
   }
@@ -93,9 +125,54 @@ class set {
  private:
   friend class scanset<T>;
 
+  // Most sets hold one or two elements: those sit in the set itself, and
+  // only a larger set takes an array from the heap.
+  static constexpr std::uint32_t kInline = 2;
+
+  bool on_heap() const { return capacity_ > kInline; }
+  T* data() { return on_heap() ? heap_ : inline_; }
+  const T* data() const { return on_heap() ? heap_ : inline_; }
+  // Room for at least `wanted` elements, the elements kept; returns them.
+  T* grow(std::size_t wanted) {
+    T* items = new T[wanted];
+    if (size_ > 0) std::memcpy(items, data(), size_ * sizeof(T));
+    release();
+    heap_ = items;
+    capacity_ = static_cast<std::uint32_t>(wanted);
+    return items;
+  }
+  // Gives back the heap array; the set is inline (and its size unchanged).
+  void release() {
+    if (on_heap()) delete[] heap_;
+    capacity_ = kInline;
+  }
+  // Copies the elements of `other` into this set, which is empty.
+  void copy_items(const set& other) {
+    T* items = other.size_ > capacity_ ? grow(other.size_) : data();
+    if (other.size_ > 0) std::memcpy(items, other.data(), other.size_ * sizeof(T));
+    size_ = other.size_;
+  }
+  // Takes the elements of `other`, which is left empty; this set is inline.
+  void steal_items(set& other) {
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    if (other.on_heap()) {
+      heap_ = other.heap_;
+    } else {
+      std::memcpy(inline_, other.inline_, sizeof inline_);
+    }
+    other.size_ = 0;
+    other.capacity_ = kInline;
+  }
+
   // Most sets have no name: it is kept apart to keep them small.
   std::unique_ptr<std::string> name_;
-  std::vector<T> items_;
+  union {
+    T inline_[kInline] = {};
+    T* heap_;
+  };
+  std::uint32_t size_ = 0;
+  std::uint32_t capacity_ = kInline;
 };
 
 // Cursor over a set in ascending order. The set must outlive the cursor and
@@ -108,7 +185,7 @@ class scanset {
   // Back to the smallest element.
   void first_item() { at_ = 0; }
   // True once the cursor has stepped past the largest element.
-  bool last_item() const { return at_ >= set_->items_.size(); }
+  bool last_item() const { return at_ >= set_->size_; }
   // Steps to the next element; stepping past the end only writes a message.
   void next_item() {
     if (last_item()) {
@@ -126,7 +203,7 @@ class scanset {
       std::cerr.flush();
       std::exit(1);
     }
-    return set_->items_[at_];
+    return set_->data()[at_];
   }
 
  private:

@@ -1,11 +1,13 @@
 // Ordered integer set, its cursor and the list helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <list>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/list_util.h"
 #include "support/set.h"
@@ -77,6 +79,81 @@ TEST(Set, AgreesWithSortedReferenceOnRandomOperations) {
   long i = 1;
   for (long v : ref)
     EXPECT_EQ(s.item_ident(i++), v);
+}
+
+// Small sets sit inside the set and larger ones on the heap: random
+// operations on a handful of sets that grow and shrink across that boundary,
+// copied, moved and assigned into one another, each compared with a sorted
+// vector after every step.
+TEST(Set, SmallAndLargeSetsAgreeWithSortedVectorsThroughCopiesAndMoves) {
+  std::mt19937 rng(19);
+  constexpr int kSets = 6;
+  std::vector<set_l> sets(kSets);
+  std::vector<std::vector<long>> ref(kSets);
+  auto contents = [](const set_l& s) {
+    std::vector<long> items;
+    scanset<long> c(s);
+    for (c.first_item(); !c.last_item(); c.next_item())
+      items.push_back(c.item());
+    return items;
+  };
+  for (int step = 0; step < 20000; ++step) {
+    const int a = static_cast<int>(rng() % kSets), b = static_cast<int>(rng() % kSets);
+    const long v = static_cast<long>(rng() % 6);
+    switch (rng() % 9) {
+      case 0:
+      case 1:
+      case 2:
+        sets[a].add(v);
+        if (!std::binary_search(ref[a].begin(), ref[a].end(), v))
+          ref[a].insert(std::lower_bound(ref[a].begin(), ref[a].end(), v), v);
+        break;
+      case 3:
+        sets[a].sup(v);
+        ref[a].erase(std::remove(ref[a].begin(), ref[a].end(), v), ref[a].end());
+        break;
+      case 4:
+        sets[a] = sets[b];  // copy, also onto itself
+        ref[a] = ref[b];
+        break;
+      case 5:
+        if (a != b) {
+          sets[a] = std::move(sets[b]);
+          ref[a] = std::move(ref[b]);
+          ref[b].clear();
+          ASSERT_EQ(sets[b].card(), 0);
+        }
+        break;
+      case 6: {
+        set_l moved(std::move(sets[a]));
+        set_l copied(moved);
+        ASSERT_EQ(contents(moved), ref[a]);
+        ASSERT_EQ(sets[a].card(), 0);
+        sets[a] = copied;
+        break;
+      }
+      case 7:
+        if (rng() % 4 == 0) {
+          sets[a].clear();
+          ref[a].clear();
+        }
+        break;
+      default: {
+        std::vector<long> sorted;
+        for (long x = 0; x < 6; ++x)
+          if (rng() % 2) sorted.push_back(x);
+        sets[a].assign_sorted(sorted);
+        ref[a] = sorted;
+        EXPECT_TRUE(sets[a].same_as(sorted));
+        break;
+      }
+    }
+    for (int k = 0; k < kSets; ++k) {
+      ASSERT_EQ(contents(sets[k]), ref[k]) << "step " << step << ", set " << k;
+      ASSERT_EQ(sets[k].card(), static_cast<long>(ref[k].size()));
+      ASSERT_EQ(sets[k].item_in(v), std::binary_search(ref[k].begin(), ref[k].end(), v));
+    }
+  }
 }
 
 TEST(ScanSet, WalksInAscendingOrder) {
