@@ -3,7 +3,10 @@
 // composition with its trace and the writer; an or (one row of n zeros with
 // output 0) through the reader and the composition with its trace. The or's
 // cover in the output file is n rows of n columns, n^2 bytes: its writer is
-// left out. Time per doubling of n should stay near 2.
+// left out. The reader and the widening of the and's product are linear;
+// what remains above 2 per doubling is the prime search's literal masks (n
+// bits for each of n functions) for the and, and the or's n products each
+// found on the whole function, which is why the or stops at 10,000.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -70,6 +73,6 @@ void or_table(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(and_table)->Arg(2500)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(or_table)->Arg(2500)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(or_table)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
