@@ -83,6 +83,14 @@ void connection_tags(const merge_options& o, std::string& a, std::string& b) {
   }
 }
 
+// Removes an output left incomplete, when it is a plain file of its own: a
+// device (/dev/full), a pipe or a link the user made stays where it is.
+void remove_incomplete(const std::string& name) {
+  std::error_code ec;
+  if (std::filesystem::symlink_status(name, ec).type() == std::filesystem::file_type::regular)
+    std::filesystem::remove(name, ec);
+}
+
 // Writes the merged model into the output; removes an incomplete file.
 int write_model(const merge_options& o, const b_automaton& merged) {
   const bool to_stdout = o.output == "-";
@@ -112,7 +120,7 @@ int write_model(const merge_options& o, const b_automaton& merged) {
   if (written) return 0;
   tessaro::diagnostic d = written.error();
   if (d.file.empty()) d.file = shown_output;
-  if (!to_stdout) std::remove(o.output.c_str());
+  if (!to_stdout) remove_incomplete(o.output);
   return report(d);
 }
 

@@ -168,7 +168,7 @@ void Bddexpressionwood::add_amont_dependance(long i, long k) {
 const tessaro::set<long>& Bddexpressionwood::amont_dependances(long i) const {
   if (i < 0 || i >= nb_var_bdd) {
     std::cerr << "in Bddexpressionwood::amont_dependances(): bad index ..." << std::endl;
-    static const tessaro::set<long> none;
+    static const tessaro::set<long> none{};
     return none;
   }
   return amont_dep_table[i];

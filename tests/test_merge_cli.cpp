@@ -2,6 +2,8 @@
 // option errors, where the model and the connection list go, the default
 // names, the trace files, and the files it cannot read or write.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -152,10 +154,20 @@ TEST(MergeCli, FilesItCannotReadOrWrite) {
   auto trace = run_tessaro_merge(d.path(), {"--trace", "no/t", "a.blif", "b.blif"});
   EXPECT_EQ(trace.status, 1);
   EXPECT_EQ(trace.err, "cannot create trace file no/t: No such file or directory\n");
-  if (testutil::file_exists("/dev/full")) {
+  struct stat device;
+  if (::stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode)) {
     auto full = run_tessaro_merge(d.path(), {"-o", "/dev/full", "a.blif", "b.blif"});
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "cannot write output file /dev/full: No space left on device\n");
+    // The device is not an incomplete file of the run: it stays.
+    ASSERT_EQ(::stat("/dev/full", &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode));
+    // Through a link of the user's, the link stays too.
+    ASSERT_EQ(::symlink("/dev/full", (d.path() + "/full.blif").c_str()), 0);
+    auto linked = run_tessaro_merge(d.path(), {"-o", "full.blif", "a.blif", "b.blif"});
+    EXPECT_EQ(linked.status, 1);
+    EXPECT_EQ(linked.err, "cannot write output file full.blif: No space left on device\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(d.path() + "/full.blif"));
   }
 }
 
