@@ -84,7 +84,7 @@ TEST(AddressSpace, TooLowALimitRunsOutOfMemory) {
   TempDir d;
   d.write("a.blif", chain(20000));
   d.write("b.blif", ".model b\n.end\n");
-  for (unsigned long long megabytes : {20, 24, 32, 40}) {
+  for (unsigned long long megabytes : {12, 16, 20, 24}) {
     SCOPED_TRACE(megabytes);
     const auto r = testutil::run_tessaro_limited(d.path(), {"a", "b"}, megabytes << 20);
     EXPECT_EQ(r.status, 1);
