@@ -104,8 +104,25 @@ bool prime_search::primes_of(int r, int limit) {
   const std::uint64_t bit = std::uint64_t{1} << (rec.position % 64);
   const std::vector<std::uint64_t>& both = records_[static_cast<std::size_t>(rec.son[2])].primes;
   std::vector<std::uint64_t>& out = rec.primes;
+  // One cofactor alone has primes and no other record needs them (a long
+  // product): its list is taken over, the literal added in place, instead
+  // of copied cube by cube.
+  bool taken = false;
+  for (int side = 0; side < 2 && both.empty(); ++side) {
+    record& son = records_[static_cast<std::size_t>(rec.son[side])];
+    if (rec.son[side] <= kOne || son.parents_left != 1 ||
+        !records_[static_cast<std::size_t>(rec.son[1 - side])].primes.empty())
+      continue;
+    if (son.primes.size() / cube_words_ > static_cast<std::size_t>(limit)) return false;
+    out = std::move(son.primes);
+    son.primes.clear();
+    for (std::size_t at = 0; at < out.size(); at += cube_words_)
+      out[at + (side == 0 ? 0 : words_) + word] |= bit;
+    taken = true;
+    break;
+  }
   // The primes of a cofactor that are not primes of h, with x or !x added.
-  for (int side = 0; side < 2; ++side) {
+  for (int side = 0; side < 2 && !taken; ++side) {
     const std::vector<std::uint64_t>& cofactor =
         records_[static_cast<std::size_t>(rec.son[side])].primes;
     std::size_t j = 0;

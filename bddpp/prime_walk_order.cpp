@@ -105,6 +105,9 @@ bool prime_search::walk_alone(walk_state& w, int r, std::size_t view) {
 
 bool prime_search::order_as_tree_walk(int slot_limit) {
   if (records_.size() <= 2 || primes_.empty()) return false;
+  // One prime has one order. The walk would still nest a walk state per
+  // level of a long product (an and of n inputs: n states of 2n bits).
+  if (primes_.size() == cube_words_) return true;
   // Above this many paths the walk cannot keep within its slots.
   const std::uint64_t most_paths =
       (static_cast<std::uint64_t>(support_.size()) + 1) * static_cast<std::uint64_t>(slot_limit);

@@ -3,10 +3,10 @@
 // composition with its trace and the writer; an or (one row of n zeros with
 // output 0) through the reader and the composition with its trace. The or's
 // cover in the output file is n rows of n columns, n^2 bytes: its writer is
-// left out. The reader and the widening of the and's product are linear;
-// what remains above 2 per doubling is the prime search's literal masks (n
-// bits for each of n functions) for the and, and the or's n products each
-// found on the whole function, which is why the or stops at 10,000.
+// left out. The reader, the widening of the and's product and its prime
+// search are linear (the and's one prime is carried up the chain, not copied
+// at each level); what remains above 2 per doubling for the or is its n
+// products each found on the whole function, which is why it stops at 10,000.
 #include <benchmark/benchmark.h>
 
 #include <memory>
