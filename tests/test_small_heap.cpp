@@ -79,7 +79,9 @@ TEST(SmallHeap, ClassesReuseAndOwnership) {
   EXPECT_NE(a, b);
   const bool region = tessaro::small_heap_state().region_bytes > 0;
   struct rlimit limit;
-  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur == RLIM_INFINITY) EXPECT_TRUE(region);
+  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur == RLIM_INFINITY) {
+    EXPECT_TRUE(region);
+  }
   EXPECT_EQ(tessaro::small_heap_owns(a), region);
   if (region) {
     tessaro::small_heap_free(a);
