@@ -24,6 +24,7 @@
 
 #include "bdd/bdd.h"
 #include "bddpp/name_index.h"
+#include "support/chunked_output.h"
 
 // Size of the product arrays the printers allocate; the prime-implicant search
 // stops the program before it would hold more implicants than this.
@@ -222,6 +223,9 @@ class bddpp_manager {
                            const char* suffix, int method);
   void Print_sop(const char* or_sep, const char* and_sep, const char* not_before,
                  const char* not_after, std::ostream& out, bdd f, int method);
+  // The text of Print_sop_to_String appended in place to `out`.
+  void Append_sop(tessaro::chunked_buffer& out, const char* or_sep, const char* and_sep,
+                  const char* not_before, const char* not_after, bdd f, int method);
   // Writes the cover of the equation var = f.
   void PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                            const char* suffix, const char* head, const char* head_end,
@@ -250,9 +254,16 @@ class bddpp_manager {
   // (ascending indexes), each followed by column_sep.
   void append_row(std::string& text, const std::vector<long>& columns, bdd product,
                   const char* column_sep);
-  // Appends the text of a product to `text` (Print_product_to_String_pref_suff).
-  void append_product(std::string& text, const char* and_sep, const char* not_before,
+  // Appends the text of a product to `text` (Print_product_to_String_pref_suff),
+  // a std::string or a chunked_buffer (bddpp_print.cpp).
+  template <class Text>
+  void append_product(Text& text, const char* and_sep, const char* not_before,
                       const char* not_after, bdd product, const char* prefix, const char* suffix);
+  // Appends the text of Print_sop_to_String_pref_suff to `text`, likewise.
+  template <class Text>
+  void append_sop(Text& text, const char* or_sep, const char* and_sep, const char* not_before,
+                  const char* not_after, bdd f, const char* prefix, const char* suffix,
+                  int method);
   // Bdd_replace_vars once the map is checked.
   bdd replace_vars(bdd f, const int* map);
   // The fatal end of Bdd_sop given the null handle.

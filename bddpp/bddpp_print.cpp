@@ -43,29 +43,92 @@ void literals_of(bddpp_manager* man, bdd product, std::vector<std::pair<long, in
     if (vector[i] != 2) literals.emplace_back(static_cast<long>(i), vector[i]);
 }
 
+// Appends of the two kinds of text the printers build: a string, or a
+// chunked buffer written in place.
+void add(std::string& text, const std::string& piece) {
+  text += piece;
+}
+void add(std::string& text, const char* piece) {
+  text += piece;
+}
+void add(std::string& text, char c) {
+  text += c;
+}
+void add(tessaro::chunked_buffer& text, const std::string& piece) {
+  text.append(piece.data(), piece.size());
+}
+void add(tessaro::chunked_buffer& text, const char* piece) {
+  text.append(piece);
+}
+void add(tessaro::chunked_buffer& text, char c) {
+  text.append(c);
+}
+
 }  // namespace
 
-void bddpp_manager::append_product(std::string& text, const char* and_sep, const char* not_before,
+template <class Text>
+void bddpp_manager::append_product(Text& text, const char* and_sep, const char* not_before,
                                    const char* not_after, bdd product, const char* prefix,
                                    const char* suffix) {
   if (Bdd_is_tautology(product, 0)) {
-    text += '0';
+    add(text, '0');
     return;
   }
   if (Bdd_is_tautology(product, 1)) {
-    text += '1';
+    add(text, '1');
     return;
   }
   literals_of(this, product, literal_scratch);
   bool first = true;
   for (const auto& literal : literal_scratch) {
-    if (!first) text += and_sep;
+    if (!first) add(text, and_sep);
     first = false;
-    if (literal.second == 0) text += not_before;
-    text += prefix;
-    text += Name_var_by_index(literal.first);
-    text += suffix;
-    if (literal.second == 0) text += not_after;
+    if (literal.second == 0) add(text, not_before);
+    add(text, prefix);
+    add(text, Name_var_by_index(literal.first));
+    add(text, suffix);
+    if (literal.second == 0) add(text, not_after);
+  }
+}
+
+template <class Text>
+void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_sep,
+                               const char* not_before, const char* not_after, bdd f,
+                               const char* prefix, const char* suffix, int method) {
+  if (const auto* rows = small_cover_rows(f, method, print_support_scratch)) {
+    // The literals of each row, in index order, as the products would give.
+    if (rows->empty()) {
+      add(text, '0');
+      return;
+    }
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+      if (i > 0) add(text, or_sep);
+      const std::uint16_t row = (*rows)[i];
+      if (row == 0) add(text, '1');
+      bool first = true;
+      for (std::size_t p = 0; p < print_support_scratch.size(); ++p) {
+        const bool positive = (row >> p) & 1u;
+        const bool negative = (row >> (p + 8)) & 1u;
+        if (!positive && !negative) continue;
+        if (!first) add(text, and_sep);
+        first = false;
+        if (negative) add(text, not_before);
+        add(text, prefix);
+        add(text, Name_var_by_index(print_support_scratch[p]));
+        add(text, suffix);
+        if (negative) add(text, not_after);
+      }
+    }
+    return;
+  }
+  product_list products(this, f, method);
+  if (products.size() == 0) {
+    add(text, '0');
+    return;
+  }
+  for (long i = 0; i < products.size(); ++i) {
+    if (i > 0) add(text, or_sep);
+    append_product(text, and_sep, not_before, not_after, products[i], prefix, suffix);
   }
 }
 
@@ -101,35 +164,7 @@ std::string bddpp_manager::Print_sop_to_String_pref_suff(const char* or_sep, con
                                                          const char* prefix, const char* suffix,
                                                          int method) {
   std::string text;
-  if (const auto* rows = small_cover_rows(f, method, print_support_scratch)) {
-    // The literals of each row, in index order, as the products would give.
-    if (rows->empty()) return "0";
-    for (std::size_t i = 0; i < rows->size(); ++i) {
-      if (i > 0) text += or_sep;
-      const std::uint16_t row = (*rows)[i];
-      if (row == 0) text += '1';
-      bool first = true;
-      for (std::size_t p = 0; p < print_support_scratch.size(); ++p) {
-        const bool positive = (row >> p) & 1u;
-        const bool negative = (row >> (p + 8)) & 1u;
-        if (!positive && !negative) continue;
-        if (!first) text += and_sep;
-        first = false;
-        if (negative) text += not_before;
-        text += prefix;
-        text += Name_var_by_index(print_support_scratch[p]);
-        text += suffix;
-        if (negative) text += not_after;
-      }
-    }
-    return text;
-  }
-  product_list products(this, f, method);
-  if (products.size() == 0) return "0";
-  for (long i = 0; i < products.size(); ++i) {
-    if (i > 0) text += or_sep;
-    append_product(text, and_sep, not_before, not_after, products[i], prefix, suffix);
-  }
+  append_sop(text, or_sep, and_sep, not_before, not_after, f, prefix, suffix, method);
   return text;
 }
 
@@ -150,6 +185,12 @@ void bddpp_manager::Print_sop_pref_suff(const char* or_sep, const char* and_sep,
 void bddpp_manager::Print_sop(const char* or_sep, const char* and_sep, const char* not_before,
                               const char* not_after, std::ostream& out, bdd f, int method) {
   Print_sop_pref_suff(or_sep, and_sep, not_before, not_after, out, f, "", "", method);
+}
+
+void bddpp_manager::Append_sop(tessaro::chunked_buffer& out, const char* or_sep,
+                               const char* and_sep, const char* not_before, const char* not_after,
+                               bdd f, int method) {
+  append_sop(out, or_sep, and_sep, not_before, not_after, f, "", "", method);
 }
 
 void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
