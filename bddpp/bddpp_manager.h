@@ -25,6 +25,7 @@
 #include "bdd/bdd.h"
 #include "bddpp/name_index.h"
 #include "support/chunked_output.h"
+#include "support/text_buffer.h"
 
 // Size of the product arrays the printers allocate; the prime-implicant search
 // stops the program before it would hold more implicants than this.
@@ -252,8 +253,8 @@ class bddpp_manager {
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
   // Appends the characters of the BLIF row of `product` over `columns`
   // (ascending indexes), each followed by column_sep.
-  void append_row(std::string& text, const std::vector<long>& columns, bdd product,
-                  const char* column_sep);
+  void append_row(tessaro::text_buffer& text, const std::vector<long>& columns, bdd product,
+                  const char* column_sep, std::size_t sep_size);
   // Appends the text of a product to `text` (Print_product_to_String_pref_suff),
   // a std::string or a chunked_buffer (bddpp_print.cpp).
   template <class Text>
@@ -309,6 +310,8 @@ class bddpp_manager {
   std::vector<long> column_scratch;
   std::vector<long> print_support_scratch;
   std::vector<std::pair<long, int>> literal_scratch;
+  // The text of the cover PLA_print_pref_suff writes.
+  tessaro::text_buffer cover_text;
   std::vector<long> cover_support_scratch;
   std::vector<std::pair<long, int>> cover_literal_scratch;
   // The name table is kept by manager id, so it stays aligned with the

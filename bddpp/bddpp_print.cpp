@@ -1,5 +1,6 @@
 // Text of products and sums of products, and covers in PLA and BLIF layout.
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -208,55 +209,65 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     std::cerr << " product term number exceded limit" << std::endl;
     bddpp_stop_at_limit("products", kBddppMaxProducts - 1);
   }
-  // The cover is built whole, then written at once.
-  std::string text = head;
+  // The cover is built whole in the reused room, then written at once.
+  tessaro::text_buffer& text = cover_text;
+  text.clear();
+  text.append(head);
   for (long i : columns) {
-    text += prefix;
-    text += Name_var_by_index(i);
-    text += suffix;
-    text += ' ';
+    text.append(prefix);
+    text.append(Name_var_by_index(i));
+    text.append(suffix);
+    text.append(' ');
   }
-  text += prefix;
-  text += output;
-  text += suffix;
-  text += head_end;
+  text.append(prefix);
+  text.append(output);
+  text.append(suffix);
+  text.append(head_end);
   if (!columns.empty()) {
+    const std::size_t sep_size = std::strlen(column_sep);
+    const std::size_t row_sep_size = std::strlen(row_sep);
+    const std::size_t last_end_size = std::strlen(last_end);
     for (long p = 0; p < count; ++p) {
       if (rows != nullptr) {
         // A row of the reused cover: its bits are the columns.
         const std::uint16_t row = (*rows)[static_cast<std::size_t>(p)];
+        text.reserve(columns.size() * (1 + sep_size));
         for (std::size_t c = 0; c < columns.size(); ++c) {
-          text += (row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-';
-          text += column_sep;
+          text.append((row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-');
+          text.append(column_sep, sep_size);
         }
       } else {
-        append_row(text, columns, (*products)[p], column_sep);
+        append_row(text, columns, (*products)[p], column_sep, sep_size);
       }
-      text += " 1";
-      text += p + 1 == count ? last_end : row_sep;
+      text.append(" 1", 2);
+      if (p + 1 == count)
+        text.append(last_end, last_end_size);
+      else
+        text.append(row_sep, row_sep_size);
     }
   } else {
-    text += Bdd_is_tautology(f, 0) ? "0" : "1";
-    text += last_end;
+    text.append(Bdd_is_tautology(f, 0) ? '0' : '1');
+    text.append(last_end);
   }
-  out << text;
+  text.write_to(out);
 }
 
-void bddpp_manager::append_row(std::string& text, const std::vector<long>& columns, bdd product,
-                               const char* column_sep) {
+void bddpp_manager::append_row(tessaro::text_buffer& text, const std::vector<long>& columns,
+                               bdd product, const char* column_sep, std::size_t sep_size) {
   // Both lists are in index order: one merge gives the row.
   std::vector<std::pair<long, int>>& literals = literal_scratch;
   literals.clear();
   walk_product(product, literals);
   auto literal = literals.begin();
+  text.reserve(columns.size() * (1 + sep_size));
   for (long i : columns) {
     while (literal != literals.end() && literal->first < i)
       ++literal;
     if (literal != literals.end() && literal->first == i)
-      text += literal->second == 0 ? '0' : '1';
+      text.append(literal->second == 0 ? '0' : '1');
     else
-      text += '-';
-    text += column_sep;
+      text.append('-');
+    text.append(column_sep, sep_size);
   }
 }
 
