@@ -224,9 +224,11 @@ class bddpp_manager {
                            const char* suffix, int method);
   void Print_sop(const char* or_sep, const char* and_sep, const char* not_before,
                  const char* not_after, std::ostream& out, bdd f, int method);
-  // The text of Print_sop_to_String appended in place to `out`.
+  // The text of Print_sop_to_String appended in place to `out`; `support`,
+  // when not null, is f's support (ascending indexes), known to the caller.
   void Append_sop(tessaro::chunked_buffer& out, const char* or_sep, const char* and_sep,
-                  const char* not_before, const char* not_after, bdd f, int method);
+                  const char* not_before, const char* not_after, bdd f, int method,
+                  const std::vector<long>* support = nullptr);
   // Writes the cover of the equation var = f.
   void PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                            const char* suffix, const char* head, const char* head_end,
@@ -263,8 +265,8 @@ class bddpp_manager {
   // Appends the text of Print_sop_to_String_pref_suff to `text`, likewise.
   template <class Text>
   void append_sop(Text& text, const char* or_sep, const char* and_sep, const char* not_before,
-                  const char* not_after, bdd f, const char* prefix, const char* suffix,
-                  int method);
+                  const char* not_after, bdd f, const char* prefix, const char* suffix, int method,
+                  const std::vector<long>* support = nullptr);
   // Bdd_replace_vars once the map is checked.
   bdd replace_vars(bdd f, const int* map);
   // The fatal end of Bdd_sop given the null handle.
@@ -298,6 +300,9 @@ class bddpp_manager {
   // truth table; null when f is a constant or has more than kSmallCoverVars
   // variables. `support` is f's support in every case.
   const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support);
+  // The same when `support` holds f's support already.
+  const std::vector<std::uint16_t>* small_cover_rows_over(bdd f, int method,
+                                                          std::vector<long>& support);
   // Truth table of g over `support` (ascending indexes, at most six): bit m
   // is g's value where the variable at support[p] takes bit p of m.
   std::uint64_t small_truth_table(bdd g, const std::vector<long>& support);

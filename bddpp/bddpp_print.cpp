@@ -95,8 +95,16 @@ void bddpp_manager::append_product(Text& text, const char* and_sep, const char* 
 template <class Text>
 void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_sep,
                                const char* not_before, const char* not_after, bdd f,
-                               const char* prefix, const char* suffix, int method) {
-  if (const auto* rows = small_cover_rows(f, method, print_support_scratch)) {
+                               const char* prefix, const char* suffix, int method,
+                               const std::vector<long>* support) {
+  const std::vector<std::uint16_t>* rows;
+  if (support != nullptr) {
+    print_support_scratch.assign(support->begin(), support->end());
+    rows = small_cover_rows_over(f, method, print_support_scratch);
+  } else {
+    rows = small_cover_rows(f, method, print_support_scratch);
+  }
+  if (rows != nullptr) {
     // The literals of each row, in index order, as the products would give.
     if (rows->empty()) {
       add(text, '0');
@@ -190,8 +198,8 @@ void bddpp_manager::Print_sop(const char* or_sep, const char* and_sep, const cha
 
 void bddpp_manager::Append_sop(tessaro::chunked_buffer& out, const char* or_sep,
                                const char* and_sep, const char* not_before, const char* not_after,
-                               bdd f, int method) {
-  append_sop(out, or_sep, and_sep, not_before, not_after, f, "", "", method);
+                               bdd f, int method, const std::vector<long>* support) {
+  append_sop(out, or_sep, and_sep, not_before, not_after, f, "", "", method, support);
 }
 
 void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,

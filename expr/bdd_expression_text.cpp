@@ -9,7 +9,9 @@
 
 namespace {
 
-void append_equation(tessaro::chunked_buffer& text, const Bddexpression& e, bddpp_manager* man) {
+// `support`, when not null, is the support of e's right member.
+void append_equation(tessaro::chunked_buffer& text, const Bddexpression& e, bddpp_manager* man,
+                     const std::vector<long>* support = nullptr) {
   if (man == nullptr) {
     text.append("--", 2);
   } else if (e.my_bdd_var() != 0) {
@@ -19,7 +21,7 @@ void append_equation(tessaro::chunked_buffer& text, const Bddexpression& e, bddp
     text.append(man->Name_var_by_bdd(e.my_bdd_var()));
     if (e.my_bdd_exp() != 0) {
       text.append(" = ", 3);
-      man->Append_sop(text, " + ", " * ", "!", "", e.my_bdd_exp(), 1);
+      man->Append_sop(text, " + ", " * ", "!", "", e.my_bdd_exp(), 1, support);
     }
   } else {
     text.append('-');
@@ -72,12 +74,16 @@ void Bddexpressionwood::append_text(tessaro::chunked_buffer& text) const {
   for (long i = 0; i < nb_var_bdd; ++i) {
     Bddexpression* e = exp_table[i];
     // The check of the dependences may report an error: it comes before
-    // any byte of the line, as when each line was built whole first.
+    // any byte of the line, as when each line was built whole first. It
+    // leaves the support of the right member in the support room, which
+    // the cover text reuses.
     const tessaro::set<long>* reads = e != nullptr ? &e->set_of_aval_dependances() : nullptr;
+    const std::vector<long>* support =
+        e != nullptr && e->my_wood() == this ? &support_walk : nullptr;
     text.append_number(i);
     text.append(": ", 2);
     if (e != nullptr) {
-      append_equation(text, *e, e->my_bdd_manager());
+      append_equation(text, *e, e->my_bdd_manager(), support);
       text.append(" dates (");
       text.append_number(e->getEarlyDate());
       text.append(',');
