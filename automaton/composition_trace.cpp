@@ -1,7 +1,6 @@
 // The trace of a composition.
 #include "automaton/composition_trace.h"
 
-
 composition_trace::composition_trace(std::ostream* target)
     : out_(target ? std::make_unique<tessaro::chunked_ostream>(*target) : nullptr) {}
 

@@ -42,8 +42,8 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int met
   return small_cover_rows_over(f, method, support);
 }
 
-const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(
-    bdd f, int method, std::vector<long>& support) {
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(bdd f, int method,
+                                                                       std::vector<long>& support) {
   if (tessaro::reference_paths() || support.empty() ||
       support.size() > static_cast<std::size_t>(kSmallCoverVars))
     return nullptr;

@@ -47,9 +47,9 @@ class text_buffer {
     char* at = room_.get() + size_;
     size_ = static_cast<std::size_t>(std::to_chars(at, at + 24, value).ptr - room_.get());
   }
-  // Writes the whole text to `out` in one call.
+  // Writes the whole text to `out` in one call (none for an empty text).
   void write_to(std::ostream& out) const {
-    out.write(room_.get(), static_cast<std::streamsize>(size_));
+    if (size_ > 0) out.write(room_.get(), static_cast<std::streamsize>(size_));
   }
 
  private:
