@@ -39,6 +39,11 @@ std::uint64_t bddpp_manager::small_truth_table(bdd g, const std::vector<long>& s
 const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int method,
                                                                   std::vector<long>& support) {
   Support_indexes(f, support);
+  return small_cover_rows_over(f, method, support);
+}
+
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(bdd f, int method,
+                                                                       std::vector<long>& support) {
   if (tessaro::reference_paths() || support.empty() ||
       support.size() > static_cast<std::size_t>(kSmallCoverVars))
     return nullptr;

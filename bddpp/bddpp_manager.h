@@ -24,6 +24,8 @@
 
 #include "bdd/bdd.h"
 #include "bddpp/name_index.h"
+#include "support/chunked_output.h"
+#include "support/text_buffer.h"
 
 // Size of the product arrays the printers allocate; the prime-implicant search
 // stops the program before it would hold more implicants than this.
@@ -222,6 +224,11 @@ class bddpp_manager {
                            const char* suffix, int method);
   void Print_sop(const char* or_sep, const char* and_sep, const char* not_before,
                  const char* not_after, std::ostream& out, bdd f, int method);
+  // The text of Print_sop_to_String appended in place to `out`; `support`,
+  // when not null, is f's support (ascending indexes), known to the caller.
+  void Append_sop(tessaro::chunked_buffer& out, const char* or_sep, const char* and_sep,
+                  const char* not_before, const char* not_after, bdd f, int method,
+                  const std::vector<long>* support = nullptr);
   // Writes the cover of the equation var = f.
   void PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                            const char* suffix, const char* head, const char* head_end,
@@ -248,11 +255,18 @@ class bddpp_manager {
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
   // Appends the characters of the BLIF row of `product` over `columns`
   // (ascending indexes), each followed by column_sep.
-  void append_row(std::string& text, const std::vector<long>& columns, bdd product,
-                  const char* column_sep);
-  // Appends the text of a product to `text` (Print_product_to_String_pref_suff).
-  void append_product(std::string& text, const char* and_sep, const char* not_before,
+  void append_row(tessaro::text_buffer& text, const std::vector<long>& columns, bdd product,
+                  const char* column_sep, std::size_t sep_size);
+  // Appends the text of a product to `text` (Print_product_to_String_pref_suff),
+  // a std::string or a chunked_buffer (bddpp_print.cpp).
+  template <class Text>
+  void append_product(Text& text, const char* and_sep, const char* not_before,
                       const char* not_after, bdd product, const char* prefix, const char* suffix);
+  // Appends the text of Print_sop_to_String_pref_suff to `text`, likewise.
+  template <class Text>
+  void append_sop(Text& text, const char* or_sep, const char* and_sep, const char* not_before,
+                  const char* not_after, bdd f, const char* prefix, const char* suffix, int method,
+                  const std::vector<long>* support = nullptr);
   // Bdd_replace_vars once the map is checked.
   bdd replace_vars(bdd f, const int* map);
   // The fatal end of Bdd_sop given the null handle.
@@ -286,6 +300,9 @@ class bddpp_manager {
   // truth table; null when f is a constant or has more than kSmallCoverVars
   // variables. `support` is f's support in every case.
   const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support);
+  // The same when `support` holds f's support already.
+  const std::vector<std::uint16_t>* small_cover_rows_over(bdd f, int method,
+                                                          std::vector<long>& support);
   // Truth table of g over `support` (ascending indexes, at most six): bit m
   // is g's value where the variable at support[p] takes bit p of m.
   std::uint64_t small_truth_table(bdd g, const std::vector<long>& support);
@@ -298,6 +315,8 @@ class bddpp_manager {
   std::vector<long> column_scratch;
   std::vector<long> print_support_scratch;
   std::vector<std::pair<long, int>> literal_scratch;
+  // The text of the cover PLA_print_pref_suff writes.
+  tessaro::text_buffer cover_text;
   std::vector<long> cover_support_scratch;
   std::vector<std::pair<long, int>> cover_literal_scratch;
   // The name table is kept by manager id, so it stays aligned with the

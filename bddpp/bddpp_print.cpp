@@ -1,5 +1,6 @@
 // Text of products and sums of products, and covers in PLA and BLIF layout.
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -43,29 +44,100 @@ void literals_of(bddpp_manager* man, bdd product, std::vector<std::pair<long, in
     if (vector[i] != 2) literals.emplace_back(static_cast<long>(i), vector[i]);
 }
 
+// Appends of the two kinds of text the printers build: a string, or a
+// chunked buffer written in place.
+void add(std::string& text, const std::string& piece) {
+  text += piece;
+}
+void add(std::string& text, const char* piece) {
+  text += piece;
+}
+void add(std::string& text, char c) {
+  text += c;
+}
+void add(tessaro::chunked_buffer& text, const std::string& piece) {
+  text.append(piece.data(), piece.size());
+}
+void add(tessaro::chunked_buffer& text, const char* piece) {
+  text.append(piece);
+}
+void add(tessaro::chunked_buffer& text, char c) {
+  text.append(c);
+}
+
 }  // namespace
 
-void bddpp_manager::append_product(std::string& text, const char* and_sep, const char* not_before,
+template <class Text>
+void bddpp_manager::append_product(Text& text, const char* and_sep, const char* not_before,
                                    const char* not_after, bdd product, const char* prefix,
                                    const char* suffix) {
   if (Bdd_is_tautology(product, 0)) {
-    text += '0';
+    add(text, '0');
     return;
   }
   if (Bdd_is_tautology(product, 1)) {
-    text += '1';
+    add(text, '1');
     return;
   }
   literals_of(this, product, literal_scratch);
   bool first = true;
   for (const auto& literal : literal_scratch) {
-    if (!first) text += and_sep;
+    if (!first) add(text, and_sep);
     first = false;
-    if (literal.second == 0) text += not_before;
-    text += prefix;
-    text += Name_var_by_index(literal.first);
-    text += suffix;
-    if (literal.second == 0) text += not_after;
+    if (literal.second == 0) add(text, not_before);
+    add(text, prefix);
+    add(text, Name_var_by_index(literal.first));
+    add(text, suffix);
+    if (literal.second == 0) add(text, not_after);
+  }
+}
+
+template <class Text>
+void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_sep,
+                               const char* not_before, const char* not_after, bdd f,
+                               const char* prefix, const char* suffix, int method,
+                               const std::vector<long>* support) {
+  const std::vector<std::uint16_t>* rows;
+  if (support != nullptr) {
+    print_support_scratch.assign(support->begin(), support->end());
+    rows = small_cover_rows_over(f, method, print_support_scratch);
+  } else {
+    rows = small_cover_rows(f, method, print_support_scratch);
+  }
+  if (rows != nullptr) {
+    // The literals of each row, in index order, as the products would give.
+    if (rows->empty()) {
+      add(text, '0');
+      return;
+    }
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+      if (i > 0) add(text, or_sep);
+      const std::uint16_t row = (*rows)[i];
+      if (row == 0) add(text, '1');
+      bool first = true;
+      for (std::size_t p = 0; p < print_support_scratch.size(); ++p) {
+        const bool positive = (row >> p) & 1u;
+        const bool negative = (row >> (p + 8)) & 1u;
+        if (!positive && !negative) continue;
+        if (!first) add(text, and_sep);
+        first = false;
+        if (negative) add(text, not_before);
+        add(text, prefix);
+        add(text, Name_var_by_index(print_support_scratch[p]));
+        add(text, suffix);
+        if (negative) add(text, not_after);
+      }
+    }
+    return;
+  }
+  product_list products(this, f, method);
+  if (products.size() == 0) {
+    add(text, '0');
+    return;
+  }
+  for (long i = 0; i < products.size(); ++i) {
+    if (i > 0) add(text, or_sep);
+    append_product(text, and_sep, not_before, not_after, products[i], prefix, suffix);
   }
 }
 
@@ -101,35 +173,7 @@ std::string bddpp_manager::Print_sop_to_String_pref_suff(const char* or_sep, con
                                                          const char* prefix, const char* suffix,
                                                          int method) {
   std::string text;
-  if (const auto* rows = small_cover_rows(f, method, print_support_scratch)) {
-    // The literals of each row, in index order, as the products would give.
-    if (rows->empty()) return "0";
-    for (std::size_t i = 0; i < rows->size(); ++i) {
-      if (i > 0) text += or_sep;
-      const std::uint16_t row = (*rows)[i];
-      if (row == 0) text += '1';
-      bool first = true;
-      for (std::size_t p = 0; p < print_support_scratch.size(); ++p) {
-        const bool positive = (row >> p) & 1u;
-        const bool negative = (row >> (p + 8)) & 1u;
-        if (!positive && !negative) continue;
-        if (!first) text += and_sep;
-        first = false;
-        if (negative) text += not_before;
-        text += prefix;
-        text += Name_var_by_index(print_support_scratch[p]);
-        text += suffix;
-        if (negative) text += not_after;
-      }
-    }
-    return text;
-  }
-  product_list products(this, f, method);
-  if (products.size() == 0) return "0";
-  for (long i = 0; i < products.size(); ++i) {
-    if (i > 0) text += or_sep;
-    append_product(text, and_sep, not_before, not_after, products[i], prefix, suffix);
-  }
+  append_sop(text, or_sep, and_sep, not_before, not_after, f, prefix, suffix, method);
   return text;
 }
 
@@ -152,6 +196,12 @@ void bddpp_manager::Print_sop(const char* or_sep, const char* and_sep, const cha
   Print_sop_pref_suff(or_sep, and_sep, not_before, not_after, out, f, "", "", method);
 }
 
+void bddpp_manager::Append_sop(tessaro::chunked_buffer& out, const char* or_sep,
+                               const char* and_sep, const char* not_before, const char* not_after,
+                               bdd f, int method, const std::vector<long>* support) {
+  append_sop(out, or_sep, and_sep, not_before, not_after, f, "", "", method, support);
+}
+
 void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                                         const char* suffix, const char* head, const char* head_end,
                                         const char* row_sep, const char* last_end,
@@ -167,55 +217,65 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     std::cerr << " product term number exceded limit" << std::endl;
     bddpp_stop_at_limit("products", kBddppMaxProducts - 1);
   }
-  // The cover is built whole, then written at once.
-  std::string text = head;
+  // The cover is built whole in the reused room, then written at once.
+  tessaro::text_buffer& text = cover_text;
+  text.clear();
+  text.append(head);
   for (long i : columns) {
-    text += prefix;
-    text += Name_var_by_index(i);
-    text += suffix;
-    text += ' ';
+    text.append(prefix);
+    text.append(Name_var_by_index(i));
+    text.append(suffix);
+    text.append(' ');
   }
-  text += prefix;
-  text += output;
-  text += suffix;
-  text += head_end;
+  text.append(prefix);
+  text.append(output);
+  text.append(suffix);
+  text.append(head_end);
   if (!columns.empty()) {
+    const std::size_t sep_size = std::strlen(column_sep);
+    const std::size_t row_sep_size = std::strlen(row_sep);
+    const std::size_t last_end_size = std::strlen(last_end);
     for (long p = 0; p < count; ++p) {
       if (rows != nullptr) {
         // A row of the reused cover: its bits are the columns.
         const std::uint16_t row = (*rows)[static_cast<std::size_t>(p)];
+        text.reserve(columns.size() * (1 + sep_size));
         for (std::size_t c = 0; c < columns.size(); ++c) {
-          text += (row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-';
-          text += column_sep;
+          text.append((row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-');
+          text.append(column_sep, sep_size);
         }
       } else {
-        append_row(text, columns, (*products)[p], column_sep);
+        append_row(text, columns, (*products)[p], column_sep, sep_size);
       }
-      text += " 1";
-      text += p + 1 == count ? last_end : row_sep;
+      text.append(" 1", 2);
+      if (p + 1 == count)
+        text.append(last_end, last_end_size);
+      else
+        text.append(row_sep, row_sep_size);
     }
   } else {
-    text += Bdd_is_tautology(f, 0) ? "0" : "1";
-    text += last_end;
+    text.append(Bdd_is_tautology(f, 0) ? '0' : '1');
+    text.append(last_end);
   }
-  out << text;
+  text.write_to(out);
 }
 
-void bddpp_manager::append_row(std::string& text, const std::vector<long>& columns, bdd product,
-                               const char* column_sep) {
+void bddpp_manager::append_row(tessaro::text_buffer& text, const std::vector<long>& columns,
+                               bdd product, const char* column_sep, std::size_t sep_size) {
   // Both lists are in index order: one merge gives the row.
   std::vector<std::pair<long, int>>& literals = literal_scratch;
   literals.clear();
   walk_product(product, literals);
   auto literal = literals.begin();
+  text.reserve(columns.size() * (1 + sep_size));
   for (long i : columns) {
     while (literal != literals.end() && literal->first < i)
       ++literal;
     if (literal != literals.end() && literal->first == i)
-      text += literal->second == 0 ? '0' : '1';
+      text.append(literal->second == 0 ? '0' : '1');
     else
-      text += '-';
-    text += column_sep;
+      text.append('-');
+    text.append(column_sep, sep_size);
   }
 }
 

@@ -62,27 +62,29 @@ bddpp_manager::wide_cover bddpp_manager::BLIF_print_wide(std::ostream& out, bdd 
   const wide_cover kind = Bdd_sop_wide(f, products);
   if (kind == wide_cover::too_large) return kind;
   const std::vector<long> columns = Support_indexes(f);
-  std::string text = ".names  ";
+  tessaro::text_buffer& text = cover_text;
+  text.clear();
+  text.append(".names  ");
   for (long i : columns) {
-    text += Name_var_by_index(i);
-    text += ' ';
+    text.append(Name_var_by_index(i));
+    text.append(' ');
   }
-  text += output;
-  text += '\n';
+  text.append(output);
+  text.append('\n');
   if (columns.empty()) {
-    text += Bdd_is_tautology(f, 0) ? "0\n" : "1\n";
+    text.append(Bdd_is_tautology(f, 0) ? "0\n" : "1\n");
   } else {
     // Written a piece at a time: a cover may have millions of rows.
     for (bdd product : products) {
-      append_row(text, columns, product, "");
-      text += " 1\n";
+      append_row(text, columns, product, "", 0);
+      text.append(" 1\n", 3);
       if (text.size() >= (std::size_t{1} << 20)) {
-        out << text;
+        text.write_to(out);
         text.clear();
       }
     }
   }
-  out << text;
+  text.write_to(out);
   for (bdd product : products)
     Bdd_free(product);
   return kind;

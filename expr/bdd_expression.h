@@ -15,6 +15,7 @@
 
 #include "bdd/bdd.h"
 #include "bddpp/bddpp_manager.h"
+#include "support/chunked_output.h"
 #include "support/object_pool.h"
 #include "support/set.h"
 
@@ -153,6 +154,10 @@ class Bddexpressionwood {
 
   // Statistics text.
   void stat(std::ostream& out) const;
+  // The statistics, then the line of every variable (operator<<), appended
+  // to `text`.
+  void append_stat(tessaro::chunked_buffer& text) const;
+  void append_text(tessaro::chunked_buffer& text) const;
   friend std::ostream& operator<<(std::ostream& out, const Bddexpressionwood& w);
 
  private:

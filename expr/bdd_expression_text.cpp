@@ -1,90 +1,108 @@
-// Text forms of an equation, of a wood's statistics and of a whole wood. Each
-// line is built in a string and written at once.
+// Text forms of an equation, of a wood's statistics and of a whole wood. The
+// wood's text is appended in place to a chunked buffer: names are copied
+// from where they live, numbers written straight into the buffer.
 #include <ostream>
 #include <string>
 
 #include "expr/bdd_expression.h"
-#include "support/text.h"
+#include "support/chunked_output.h"
 
 namespace {
 
-void append_equation(std::string& text, const Bddexpression& e, bddpp_manager* man) {
+// `support`, when not null, is the support of e's right member.
+void append_equation(tessaro::chunked_buffer& text, const Bddexpression& e, bddpp_manager* man,
+                     const std::vector<long>* support = nullptr) {
   if (man == nullptr) {
-    text += "--";
+    text.append("--", 2);
   } else if (e.my_bdd_var() != 0) {
-    text += '<';
-    text += e.my_name();
-    text += "> ";
-    text += man->Name_var_by_bdd(e.my_bdd_var());
+    text.append('<');
+    text.append(e.my_name());
+    text.append("> ", 2);
+    text.append(man->Name_var_by_bdd(e.my_bdd_var()));
     if (e.my_bdd_exp() != 0) {
-      text += " = ";
-      text += man->Print_sop_to_String(" + ", " * ", "!", "", e.my_bdd_exp(), 1);
+      text.append(" = ", 3);
+      man->Append_sop(text, " + ", " * ", "!", "", e.my_bdd_exp(), 1, support);
     }
   } else {
-    text += '-';
+    text.append('-');
   }
-  text += " usertype: ";
-  tessaro::append_number(text, e.getUserType());
+  text.append(" usertype: ");
+  text.append_number(e.getUserType());
 }
 
 }  // namespace
 
 std::ostream& operator<<(std::ostream& out, const Bddexpression& e) {
-  std::string text;
+  tessaro::chunked_buffer text(out);
   append_equation(text, e, e.my_bdd_manager());
-  return out << text;
+  text.push();
+  return out;
+}
+
+void Bddexpressionwood::append_stat(tessaro::chunked_buffer& text) const {
+  text.append("wood Bddexpression statistics:\n");
+  text.append("  - bbd variables number of the bdd manager: ");
+  text.append_number(man->Nb_bdd_vars());
+  text.append("\n  - variables number used : ");
+  text.append_number(nb_var_bdd);
+  text.append('\n');
+  if (man->Nb_bdd_vars() != nb_var_bdd)
+    text.append("INTERNAL ERROR: bdd variables number doesn't corresponding !!!\n");
+  text.append("  - arrays's length  : ");
+  text.append_number(nb_max_var_bdd);
+  text.append("\n  - expression ids set {");
+  const char* sep = "";
+  for (long k : defined_indexes()) {
+    text.append(sep);
+    text.append_number(k);
+    sep = ", ";
+  }
+  text.append("}\n  - nb levels ");
+  text.append_number(nb_level);
+  text.append("\n\n");
 }
 
 void Bddexpressionwood::stat(std::ostream& out) const {
-  std::string text = "wood Bddexpression statistics:\n";
-  text += "  - bbd variables number of the bdd manager: ";
-  tessaro::append_number(text, man->Nb_bdd_vars());
-  text += "\n  - variables number used : ";
-  tessaro::append_number(text, nb_var_bdd);
-  text += '\n';
-  if (man->Nb_bdd_vars() != nb_var_bdd)
-    text += "INTERNAL ERROR: bdd variables number doesn't corresponding !!!\n";
-  text += "  - arrays's length  : ";
-  tessaro::append_number(text, nb_max_var_bdd);
-  text += "\n  - expression ids set {";
-  const char* sep = "";
-  for (long k : defined_indexes()) {
-    text += sep;
-    tessaro::append_number(text, k);
-    sep = ", ";
+  tessaro::chunked_buffer text(out);
+  append_stat(text);
+  text.push();
+}
+
+void Bddexpressionwood::append_text(tessaro::chunked_buffer& text) const {
+  append_stat(text);
+  text.append("Equations list:\n");
+  for (long i = 0; i < nb_var_bdd; ++i) {
+    Bddexpression* e = exp_table[i];
+    // The check of the dependences may report an error: it comes before
+    // any byte of the line, as when each line was built whole first. It
+    // leaves the support of the right member in the support room, which
+    // the cover text reuses.
+    const tessaro::set<long>* reads = e != nullptr ? &e->set_of_aval_dependances() : nullptr;
+    const std::vector<long>* support =
+        e != nullptr && e->my_wood() == this ? &support_walk : nullptr;
+    text.append_number(i);
+    text.append(": ", 2);
+    if (e != nullptr) {
+      append_equation(text, *e, e->my_bdd_manager(), support);
+      text.append(" dates (");
+      text.append_number(e->getEarlyDate());
+      text.append(',');
+      text.append_number(e->getLateDate());
+      text.append(") from vars ");
+      reads->append_text(text);
+    } else {
+      text.append(man->Name_var_by_index(i));
+      text.append(" = -", 4);
+    }
+    text.append("  to vars ");
+    amont_dep_table[i].append_text(text);
+    text.append('\n');
   }
-  text += "}\n  - nb levels ";
-  tessaro::append_number(text, nb_level);
-  text += "\n\n";
-  out << text;
-  out.flush();
 }
 
 std::ostream& operator<<(std::ostream& out, const Bddexpressionwood& w) {
-  w.stat(out);
-  out << "Equations list:\n";
-  std::string line;
-  for (long i = 0; i < w.nb_var_bdd; ++i) {
-    line.clear();
-    tessaro::append_number(line, i);
-    line += ": ";
-    Bddexpression* e = w.exp_table[i];
-    if (e != nullptr) {
-      append_equation(line, *e, e->my_bdd_manager());
-      line += " dates (";
-      tessaro::append_number(line, e->getEarlyDate());
-      line += ',';
-      tessaro::append_number(line, e->getLateDate());
-      line += ") from vars ";
-      e->set_of_aval_dependances().append_text(line);
-    } else {
-      line += w.man->Name_var_by_index(i);
-      line += " = -";
-    }
-    line += "  to vars ";
-    w.amont_dep_table[i].append_text(line);
-    line += '\n';
-    out << line;
-  }
-  return out << std::flush;
+  tessaro::chunked_buffer text(out);
+  w.append_text(text);
+  text.push();
+  return out;
 }

@@ -3,10 +3,17 @@
 // full or when push() is called: few writes to an unbuffered stream such as
 // std::cerr, without holding a whole long text in memory. Flushing the
 // stream (std::endl, std::flush) writes nothing by itself.
+//
+// Text can also be appended to the buffer itself, bytes and numbers copied
+// in place with no stream machinery; both ways fill the same chunks.
 #pragma once
 
+#include <charconv>
+#include <cstring>
 #include <ostream>
 #include <streambuf>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaro {
@@ -30,6 +37,25 @@ class chunked_buffer : public std::streambuf {
     return static_cast<bool>(target_);
   }
 
+  void append(const char* text, std::size_t n) {
+    if (n <= static_cast<std::size_t>(epptr() - pptr())) {
+      std::memcpy(pptr(), text, n);
+      pbump(static_cast<int>(n));
+    } else {
+      // Fills the chunk, hands it on and goes on, as a stream write does.
+      sputn(text, static_cast<std::streamsize>(n));
+    }
+  }
+  void append(std::string_view text) { append(text.data(), text.size()); }
+  void append(const char* text) { append(text, std::strlen(text)); }
+  void append(char c) { sputc(c); }
+  // Appends `value` in decimal, as `out << value` writes it.
+  void append_number(long value) {
+    char digits[24];
+    append(digits, static_cast<std::size_t>(
+                       std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
+  }
+
  protected:
   int_type overflow(int_type c) override {
     if (!push()) return traits_type::eof();
@@ -45,6 +71,11 @@ class chunked_buffer : public std::streambuf {
   std::vector<char> room_;
 };
 
+// Appends `value` in decimal, as for a string (support/text.h).
+inline void append_number(chunked_buffer& text, long value) {
+  text.append_number(value);
+}
+
 // A stream over a chunked_buffer.
 class chunked_ostream : public std::ostream {
  public:
@@ -56,6 +87,8 @@ class chunked_ostream : public std::ostream {
   void push() {
     if (!buffer_.push()) setstate(std::ios::badbit);
   }
+  // The buffer, for text appended in place.
+  chunked_buffer& text() { return buffer_; }
 
  private:
   chunked_buffer buffer_;

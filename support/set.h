@@ -107,19 +107,21 @@ class set {
     s.append_text(text);
     return out << text;
   }
-  // Appends the text form to `text`.
-  void append_text(std::string& text) const {
+  // Appends the text form to `text`: a std::string, or any text with the
+  // same append() and an append_number(text, long) of its own.
+  template <class Text>
+  void append_text(Text& text) const {
     if (name_) {
-      text += *name_;
-      text += "= ";
+      text.append(*name_);
+      text.append("= ");
     }
-    text += '{';
+    text.append("{");
     const T* items = data();
     for (std::uint32_t i = 0; i < size_; ++i) {
-      if (i > 0) text += ", ";
+      if (i > 0) text.append(", ");
       append_number(text, static_cast<long>(items[i]));
     }
-    text += '}';
+    text.append("}");
   }
 
  private:

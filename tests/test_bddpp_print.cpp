@@ -1,8 +1,9 @@
 // Tests of the printers: exact texts of products, sums and covers for small
 // functions, the layout strings of the PLA printer, and random functions
 // whose printed covers and sums are read back and compared with the truth
-// table they were built from. The product limit of covers is tested in
-// test_bddpp_print_limits.cpp.
+// table they were built from, and whose covers written in place match the
+// text formatted from their products. The product limit of covers is
+// tested in test_bddpp_print_limits.cpp.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -260,6 +261,42 @@ class BddppPrintRandom : public BddppPrint {
     return cover;
   }
 
+  // The text of Append_sop, given f's support or not.
+  std::string appended_sum(bdd f, int method, bool support_known) {
+    std::ostringstream target;
+    {
+      tessaro::chunked_buffer text(target);
+      text.append("[");
+      const std::vector<long> support = man.Support_indexes(f);
+      man.Append_sop(text, " + ", "&", "~", "", f, method, support_known ? &support : nullptr);
+    }
+    const std::string written = target.str();
+    EXPECT_EQ(written.substr(0, 1), "[");
+    return written.substr(1);
+  }
+
+  // The BLIF cover of var = f formatted a row per product of Bdd_sop, one
+  // column per variable of the support.
+  std::string blif_of_products(bdd var, bdd f, int method) {
+    const std::vector<long> columns = man.Support_indexes(f);
+    std::string text = ".names  ";
+    for (long i : columns)
+      text += man.Name_var_by_index(i) + " ";
+    text += man.Name_var_by_bdd(var) + "\n";
+    if (columns.empty()) return text + (man.Bdd_is_tautology(f, 0) ? "0\n" : "1\n");
+    std::vector<bdd> products;
+    man.Bdd_sop(f, products, method);
+    for (bdd product : products) {
+      std::string row(columns.size(), '-');
+      for (const auto& [index, sign] : man.Product_literals(product))
+        for (std::size_t c = 0; c < columns.size(); ++c)
+          if (columns[c] == index) row[c] = sign == 0 ? '0' : '1';
+      text += row + " 1\n";
+      man.Bdd_free(product);
+    }
+    return text;
+  }
+
   // Reads a sum printed with " + ", "&" and "~" before a negated literal.
   Table read_sum(const std::string& text, int n) {
     Table sum(std::size_t{1} << n, false);
@@ -307,7 +344,11 @@ TEST_F(BddppPrintRandom, PrintedCoversAndSumsGiveBackTheFunction) {
       blif.replace(0, 8, "H ");
       EXPECT_EQ(read_cover(blif, n, "\n", "", table), table);
       EXPECT_EQ(read_cover(pla_text.str(), n, ";\n", ",", table), table);
-      EXPECT_EQ(read_sum(man.Print_sop_to_String(" + ", "&", "~", "", f, method), n), table);
+      const std::string sum = man.Print_sop_to_String(" + ", "&", "~", "", f, method);
+      EXPECT_EQ(read_sum(sum, n), table);
+      EXPECT_EQ(appended_sum(f, method, false), sum);
+      EXPECT_EQ(appended_sum(f, method, true), sum) << "with the support known";
+      EXPECT_EQ(blif_text.str(), blif_of_products(out, f, method));
     }
     man.Bdd_free(f);
   }

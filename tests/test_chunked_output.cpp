@@ -1,9 +1,13 @@
 // The chunked stream: bytes reach the target whole and in order, only when
-// the buffer is full or pushed, never on a flush alone.
+// the buffer is full or pushed, never on a flush alone; text appended to the
+// buffer in place reaches it in the same chunks as the same text inserted.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/chunked_output.h"
 
@@ -13,10 +17,12 @@ namespace {
 class counting_buffer : public std::stringbuf {
  public:
   int writes = 0;
+  std::vector<std::streamsize> sizes;
 
  protected:
   std::streamsize xsputn(const char* s, std::streamsize n) override {
     ++writes;
+    sizes.push_back(n);
     return std::stringbuf::xsputn(s, n);
   }
 };
@@ -65,6 +71,57 @@ TEST(ChunkedOutput, AFailingTargetMarksTheStream) {
   out << "x";
   out.push();
   EXPECT_TRUE(out.bad());
+}
+
+TEST(ChunkedOutput, AppendsInPlaceHandOnTheChunksOfTheSameTextInserted) {
+  counting_buffer inserted_sink, appended_sink;
+  std::ostream inserted_target(&inserted_sink), appended_target(&appended_sink);
+  std::mt19937 random(7);
+  {
+    tessaro::chunked_ostream inserted(inserted_target), appended(appended_target);
+    tessaro::chunked_buffer& text = appended.text();
+    const long numbers[] = {0, -1, 9, 10, LONG_MAX, LONG_MIN};
+    for (int i = 0; i < 40000; ++i) {
+      switch (random() % 6) {
+        case 0: {
+          const long v = numbers[random() % 6];
+          inserted << v;
+          text.append_number(v);
+          break;
+        }
+        case 1:
+          inserted << "name";
+          text.append("name");
+          break;
+        case 2: {
+          // Now and then longer than the whole chunk.
+          const std::string piece(random() % 50 == 0 ? 70000 + random() % 5000 : random() % 300,
+                                  static_cast<char>('a' + random() % 26));
+          inserted << piece;
+          text.append(piece);
+          break;
+        }
+        case 3:
+          inserted << '\n';
+          text.append('\n');
+          break;
+        case 4:
+          // Both ways mixed on one stream.
+          inserted << " x" << i;
+          appended << " x";
+          text.append_number(i);
+          break;
+        default:
+          if (random() % 100 == 0) {
+            inserted.push();
+            appended.push();
+          }
+      }
+    }
+  }
+  EXPECT_EQ(appended_sink.str(), inserted_sink.str());
+  EXPECT_EQ(appended_sink.sizes, inserted_sink.sizes);
+  EXPECT_GT(inserted_sink.sizes.size(), 100u);
 }
 
 }  // namespace
