@@ -93,6 +93,7 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
       break;
     case r::ident_list_first:  // ident (result is its slot)
       result.names.clear();
+      result.names.reserve(4);
       result.names.push_back(std::move(rhs[0].text));
       break;
     case r::ident_list_append:  // ident_list ident (result is the list's slot)
@@ -102,9 +103,15 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
       model_.latches.push_back({std::move(rhs[1].text), std::move(rhs[2].text), rhs[3].number, 0});
       break;
     case r::table:  // declaration_bool TOKEN_NL prod_list TOKEN_NL
-      model_.tables.push_back(std::move(table_));
-      table_ = blif_table();
+    {
+      // The rows are copied at their exact size; the parser's own keep
+      // their room for the next table.
+      blif_table table;
+      table.names = std::move(table_.names);
+      table.rows = table_.rows;
+      model_.tables.push_back(std::move(table));
       break;
+    }
     case r::declaration_bool:  // TOKEN_names ident_list
       table_.names = std::move(rhs[1].names);
       table_.rows.clear();

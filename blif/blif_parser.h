@@ -88,7 +88,7 @@ class class_blif_parser {
   tessaro::outcome refusal_;
   blif_model model_;
   // The table whose rows are being read: its names are entered by its
-  // declaration, and it joins the model once complete.
+  // declaration, and a copy joins the model once it is complete.
   blif_table table_;
   // The trace lines on their way to the log, handed over in large blocks:
   // at the end of each parse, before the assembly and when the process
