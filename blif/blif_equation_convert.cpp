@@ -22,7 +22,7 @@ void combine(bddpp_manager* man, bdd& acc, bdd operand, Op op) {
 tessaro::outcome enter_table(const blif_table& table, const std::string& file,
                              Bddexpressionwood* wood) {
   const std::vector<std::string>& vars = table.names;
-  const std::vector<std::vector<int>>& pla = table.rows;
+  const table_rows& pla = table.rows;
   if (vars.empty()) return tessaro::refusal(file, table.line, "", "a table names no signal");
   bddpp_manager* man = wood->my_bdd_manager();
   // Each column's variable, looked up once for all rows.
@@ -40,7 +40,8 @@ tessaro::outcome enter_table(const blif_table& table, const std::string& file,
   // n literals costs n steps, not n^2 / 2 (the function is the same).
   std::vector<std::pair<long, bdd>> literals;
   const bool straight = tessaro::reference_paths();
-  for (const std::vector<int>& row : pla) {
+  for (std::size_t r = 0; r < pla.size(); ++r) {
+    const table_rows::row row = pla[r];
     if (row.size() > n) {
       man->Bdd_free(sum);
       tessaro::diagnostic d = tessaro::refusal(

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "blif/table_rows.h"
+
 // ".latch input output initial".
 struct blif_latch {
   std::string input;      // the signal loaded at the next clock
@@ -18,7 +20,7 @@ struct blif_latch {
 // output; each row holds 0, 1 or 2 (for "-") per name, the output's last.
 struct blif_table {
   std::vector<std::string> names;
-  std::vector<std::vector<int>> rows;
+  table_rows rows;
   long line = 0;
 };
 

@@ -95,14 +95,16 @@ int blifparse_bounded(int initial_depth, int max_depth) {
     }
     if (rule == blif_rule_id::accept) return 0;
 
+    // The value goes over the slot of the right member's first symbol, the
+    // slot the left member takes (the free one above the top for an empty
+    // right member, which the room check above keeps in range).
     const blif_rule& r = blif_rule_at(rule);
-    YYSTYPE result;
-    pblif_parser->reduce(rule, values.data() + depth - r.length, result);
+    depth -= r.length;
+    YYSTYPE* rhs = values.data() + depth;
+    pblif_parser->reduce(rule, rhs, *rhs);
     // A refused model ends the parse at once, before any further token.
     if (!pblif_parser->refusal_.ok()) return 3;
-    depth -= r.length;
     state = blif_goto_target(states[static_cast<std::size_t>(depth - 1)], r.lhs);
-    values[static_cast<std::size_t>(depth)] = std::move(result);
     push(state);
   }
 }

@@ -3,7 +3,6 @@
 #include "blif/blif_parser.h"
 
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -73,7 +72,7 @@ void bliferror(const char* message) {
 void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result) {
   using r = blif_rule_id;
   if (rule == r::ident) {
-    result.text = lexer->YYText();
+    result.text.assign(lexer->YYText());
     trace(static_cast<int>(rule), result.text.data(), result.text.size());
     return;
   }
@@ -85,67 +84,50 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
   switch (rule) {
     case r::nom_declaration:  // TOKEN_model nom_circuit
       model_name = rhs[1].text;
-      result.text = std::move(rhs[1].text);
       break;
     case r::inputs_list:  // TOKEN_inputs ident_list
-      inputs.assign(rhs[1].names.begin(), rhs[1].names.end());
-      result.names = std::move(rhs[1].names);
+      model_.inputs = std::move(rhs[1].names);
       break;
     case r::outputs_list:  // TOKEN_outputs ident_list
-      outputs.assign(rhs[1].names.begin(), rhs[1].names.end());
-      result.names = std::move(rhs[1].names);
+      model_.outputs = std::move(rhs[1].names);
       break;
-    case r::ident_list_first:  // ident
+    case r::ident_list_first:  // ident (result is its slot)
+      result.names.clear();
       result.names.reserve(4);
       result.names.push_back(std::move(rhs[0].text));
       break;
-    case r::ident_list_append:  // ident_list ident
-      result.names = std::move(rhs[0].names);
+    case r::ident_list_append:  // ident_list ident (result is the list's slot)
       result.names.push_back(std::move(rhs[1].text));
       break;
     case r::latch:  // TOKEN_latch next_var actual_var initial_value
-      latch_inputs.push_back(std::move(rhs[1].text));
-      state_vars.push_back(std::move(rhs[2].text));
-      latch_init_values.push_back(std::move(rhs[3].text));
+      model_.latches.push_back({std::move(rhs[1].text), std::move(rhs[2].text), rhs[3].number, 0});
       break;
-    case r::table: {  // declaration_bool TOKEN_NL prod_list TOKEN_NL
-      class_equation_blif equation;
-      equation.vars = std::move(rhs[0].names);
-      equation.pla = std::move(rhs[2].rows);
-      equations.push_back(std::move(equation));
+    case r::table:  // declaration_bool TOKEN_NL prod_list TOKEN_NL
+    {
+      // The rows are copied at their exact size; the parser's own keep
+      // their room for the next table.
+      blif_table table;
+      table.names = std::move(table_.names);
+      table.rows = table_.rows;
+      model_.tables.push_back(std::move(table));
       break;
     }
     case r::declaration_bool:  // TOKEN_names ident_list
-      result.names = std::move(rhs[1].names);
-      break;
-    case r::next_var:     // ident
-    case r::actual_var:   // ident
-    case r::nom_circuit:  // ident
-      result.text = std::move(rhs[0].text);
+      table_.names = std::move(rhs[1].names);
+      table_.rows.clear();
       break;
     case r::initial_zero:  // TOKEN_ZERO
-      result.text = "0";
+      result.number = 0;
       break;
     case r::initial_one:  // TOKEN_ONE
-      result.text = "1";
-      break;
-    case r::prod_list_first:  // prod
-      result.rows.push_back(std::move(rhs[0].row));
-      break;
-    case r::prod_list_append:  // prod_list TOKEN_NL prod
-      result.rows = std::move(rhs[0].rows);
-      result.rows.push_back(std::move(rhs[2].row));
-      break;
-    case r::prod:  // value_list
-      result.row = std::move(rhs[0].row);
+      result.number = 1;
       break;
     case r::value_list_first:  // value
-      result.row.reserve(8);
-      result.row.push_back(rhs[0].number);
+      table_.rows.start_row();
+      table_.rows.push(rhs[0].number);
       break;
     case r::value_list_append:  // value_list value
-      result.row = std::move(rhs[0].row);
-      result.row.push_back(rhs[1].number);
+      table_.rows.push(rhs[1].number);
       break;
     case r::value_zero:  // TOKEN_ZERO
       result.number = 0;
@@ -156,13 +138,19 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
     case r::value_indif:  // TOKEN_indif
       result.number = 2;
       break;
+    case r::next_var:     // ident, in place
+    case r::actual_var:   // ident, in place
+    case r::nom_circuit:  // ident, in place
+    case r::prod_list_first:
+    case r::prod_list_append:
+    case r::prod:
     case r::inputs_empty:
     case r::outputs_empty:
     case r::equations_empty:
     case r::equations_append:
     case r::equation_of_latch:
     case r::equation_of_table:
-      break;  // these carry no value
+      break;  // these carry no value of their own
     case r::none:
     case r::accept:
     case r::boolean_automaton:
@@ -181,29 +169,9 @@ void class_blif_parser::final_action() {
 }
 
 blif_model class_blif_parser::take_model() {
-  blif_model model;
+  blif_model model = std::move(model_);
+  model_ = blif_model();
   model.name = model_name;
   model.file = file_name;
-  model.inputs.assign(std::make_move_iterator(inputs.begin()),
-                      std::make_move_iterator(inputs.end()));
-  model.outputs.assign(std::make_move_iterator(outputs.begin()),
-                       std::make_move_iterator(outputs.end()));
-  model.latches.reserve(state_vars.size());
-  auto input = latch_inputs.begin();
-  auto value = latch_init_values.begin();
-  for (std::string& output : state_vars) {
-    model.latches.push_back({std::move(*input), std::move(output), *value == "0" ? 0 : 1, 0});
-    ++input;
-    ++value;
-  }
-  model.tables.reserve(equations.size());
-  for (class_equation_blif& table : equations)
-    model.tables.push_back({std::move(table.vars), std::move(table.pla), 0});
-  inputs.clear();
-  outputs.clear();
-  latch_inputs.clear();
-  state_vars.clear();
-  latch_init_values.clear();
-  equations.clear();
   return model;
 }

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <fstream>
-#include <list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,30 +18,18 @@
 #include "support/block_writer.h"
 #include "support/diagnostic.h"
 
-// One ".names" table: its names (inputs, then output) and its rows, each row
-// a list of 0 ("0"), 1 ("1") and 2 ("-").
-class class_equation_blif {
- public:
-  void add_vars(std::vector<std::string>& names) { vars = names; }
-  void add_pla(std::vector<std::vector<int>>& rows) { pla = rows; }
-  std::vector<std::string>& my_vars() { return vars; }
-
-  std::vector<std::string> vars;
-  std::vector<std::vector<int>> pla;
-};
-
 enum class blif_rule_id : int;
 
 // Semantic value of one grammar symbol; each symbol uses one member:
-// `text` for ident, nom_circuit, next_var, actual_var, initial_value;
-// `names` for ident_list, declaration_bool, input_ and output_declarations;
-// `number` for value; `row` for value_list and prod; `rows` for prod_list.
+// `text` for ident, nom_circuit, next_var, actual_var; `names` for
+// ident_list; `number` for value and initial_value. The rows of a table go
+// straight into the table being read, not through values. A reduction
+// writes its value over the slot of its right member's first symbol, so a
+// slot's other members keep what they held (and their room) until reused.
 struct YYSTYPE {
   int number = 0;
   std::string text;
   std::vector<std::string> names;
-  std::vector<int> row;
-  std::vector<std::vector<int>> rows;
 };
 
 class class_blif_parser {
@@ -67,19 +54,19 @@ class class_blif_parser {
   b_automaton* automaton = nullptr;
   // The file being read, which refusals name; set by the caller.
   std::string file_name;
-  std::list<std::string> inputs;
-  std::list<std::string> outputs;
-  std::list<std::string> latch_inputs;
-  std::list<std::string> state_vars;
-  std::list<std::string> latch_init_values;
-  std::list<class_equation_blif> equations;
   // Name given by ".model", for messages.
   std::string model_name;
+
+  // What the reductions have collected since the last model was handed to
+  // the assembly: its inputs, outputs, latches and complete tables.
+  const blif_model& collected() const { return model_; }
 
  private:
   friend int blifparse_bounded(int initial_depth, int max_depth);
 
-  // Runs the action of `rule`; rhs points at the values of its right member.
+  // Runs the action of `rule`; rhs points at the values of its right member,
+  // `result` at the slot its value goes to: rhs[0], or the free slot after
+  // the stack's top for an empty right member.
   void reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result);
   // Builds the automaton of the model just read, then empties the lists so
   // that the same parser can read the next model.
@@ -99,6 +86,10 @@ class class_blif_parser {
   }
 
   tessaro::outcome refusal_;
+  blif_model model_;
+  // The table whose rows are being read: its names are entered by its
+  // declaration, and a copy joins the model once it is complete.
+  blif_table table_;
   // The trace lines on their way to the log, handed over in large blocks:
   // at the end of each parse, before the assembly and when the process
   // ends through exit().

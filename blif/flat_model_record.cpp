@@ -6,11 +6,10 @@ namespace tessaro {
 
 namespace {
 
-std::vector<int> row_values(const std::string& row) {
-  std::vector<int> values(row.size());
-  for (std::size_t i = 0; i < row.size(); ++i)
-    values[i] = row[i] == '-' ? 2 : row[i] - '0';
-  return values;
+void add_row(const std::string& text, table_rows& rows) {
+  rows.start_row();
+  for (char c : text)
+    rows.push(c == '-' ? 2 : c - '0');
 }
 
 }  // namespace
@@ -33,9 +32,9 @@ blif_model to_blif_model(flat_model&& model) {
   for (flat_table& t : model.tables) {
     blif_table b;
     b.line = t.line;
-    b.rows.reserve(t.rows.size());
+    b.rows.reserve(t.rows.size(), t.rows.size() * t.names.size());
     for (const std::string& r : t.rows)
-      b.rows.push_back(row_values(r));
+      add_row(r, b.rows);
     b.names = std::move(t.names);
     out.tables.push_back(std::move(b));
   }

@@ -89,11 +89,11 @@ TEST(FlatModelRecord, CarriesNamesLatchesAndRowsOver) {
   EXPECT_EQ(b.latches[0].line, 4);
   ASSERT_EQ(b.tables.size(), 2u);
   EXPECT_EQ(b.tables[0].names, m.tables[0].names);
-  EXPECT_EQ(b.tables[0].rows, (std::vector<std::vector<int>>{{1, 2, 1}, {2, 0, 1}}));
+  EXPECT_EQ(b.tables[0].rows.to_vectors(), (std::vector<std::vector<int>>{{1, 2, 1}, {2, 0, 1}}));
   EXPECT_EQ(b.tables[0].line, 5);
   EXPECT_TRUE(b.tables[1].rows.empty());
   blif_model moved = tessaro::to_blif_model(std::move(m));
-  EXPECT_EQ(moved.tables[0].rows, b.tables[0].rows);
+  EXPECT_EQ(moved.tables[0].rows.to_vectors(), b.tables[0].rows.to_vectors());
   EXPECT_EQ(moved.latches[0].input, "d");
 }
 

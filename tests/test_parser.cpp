@@ -16,7 +16,7 @@
 
 namespace {
 
-using Names = std::list<std::string>;
+using Names = std::vector<std::string>;
 using Rows = std::vector<std::vector<int>>;
 
 const char kLatchOrNamesOrEnd[] = "expecting TOKEN_latch or TOKEN_names or TOKEN_end";
@@ -91,9 +91,9 @@ TEST_F(ParserTest, ExampleTraceListsAndReuse) {
     EXPECT_EQ(out.result, 0);
     EXPECT_EQ(out.log, kExampleTrace);
     EXPECT_EQ(out.err, "");
-    EXPECT_TRUE(parser_.inputs.empty());
-    EXPECT_TRUE(parser_.outputs.empty());
-    EXPECT_TRUE(parser_.equations.empty());
+    EXPECT_TRUE(parser_.collected().inputs.empty());
+    EXPECT_TRUE(parser_.collected().outputs.empty());
+    EXPECT_TRUE(parser_.collected().tables.empty());
     // Each model read gives a new automaton with its own manager.
     ASSERT_NE(last_automaton_, nullptr);
     EXPECT_NE(last_automaton_, previous);
@@ -135,16 +135,19 @@ TEST_F(ParserTest, CollectsNamesLatchesAndTables) {
       ".names a s y\n1-0\n-11\n# comment line\n.names b\n1\n.exdc\n");
   EXPECT_EQ(out.result, 1);
   EXPECT_EQ(out.err, syntax_error("TOKEN_ident", kLatchOrNamesOrEnd));
-  EXPECT_EQ(parser_.inputs, (Names{"a", "b", "c"}));
-  EXPECT_EQ(parser_.outputs, (Names{"y"}));
-  EXPECT_EQ(parser_.latch_inputs, (Names{"n", "n2"}));
-  EXPECT_EQ(parser_.state_vars, (Names{"s", "s2"}));
-  EXPECT_EQ(parser_.latch_init_values, (Names{"1", "0"}));
-  ASSERT_EQ(parser_.equations.size(), 2u);
-  EXPECT_EQ(parser_.equations.front().vars, (std::vector<std::string>{"a", "s", "y"}));
-  EXPECT_EQ(parser_.equations.front().pla, (Rows{{1, 2, 0}, {2, 1, 1}}));
-  EXPECT_EQ(parser_.equations.back().vars, (std::vector<std::string>{"b"}));
-  EXPECT_EQ(parser_.equations.back().pla, (Rows{{1}}));
+  const blif_model& m = parser_.collected();
+  EXPECT_EQ(m.inputs, (Names{"a", "b", "c"}));
+  EXPECT_EQ(m.outputs, (Names{"y"}));
+  ASSERT_EQ(m.latches.size(), 2u);
+  EXPECT_EQ(m.latches[0].input + " " + m.latches[0].output, "n s");
+  EXPECT_EQ(m.latches[1].input + " " + m.latches[1].output, "n2 s2");
+  EXPECT_EQ(m.latches[0].initial_value, 1);
+  EXPECT_EQ(m.latches[1].initial_value, 0);
+  ASSERT_EQ(m.tables.size(), 2u);
+  EXPECT_EQ(m.tables.front().names, (Names{"a", "s", "y"}));
+  EXPECT_EQ(m.tables.front().rows.to_vectors(), (Rows{{1, 2, 0}, {2, 1, 1}}));
+  EXPECT_EQ(m.tables.back().names, (Names{"b"}));
+  EXPECT_EQ(m.tables.back().rows.to_vectors(), (Rows{{1}}));
   EXPECT_EQ(last_line(out.log), "7,2 --> ajout equation gen liste\n");
   EXPECT_NE(out.log.find("9 --> def equation latch\n8 --> equation de latch\n"), std::string::npos);
   EXPECT_NE(out.log.find("14 --> valeur initiale 0\n"), std::string::npos);
@@ -155,7 +158,7 @@ TEST_F(ParserTest, CollectsNamesLatchesAndTables) {
 TEST_F(ParserTest, UnknownConstructsInNameListsBecomeNames) {
   Outcome out = parse(".model m\n.inputs a\n.outputs y\n.subckt f a=a y=y\n");
   EXPECT_EQ(out.err, syntax_error("$end", kLatchOrNamesOrEnd));
-  EXPECT_EQ(parser_.outputs, (Names{"y", "subckt", "f", "a", "a", "y", "y"}));
+  EXPECT_EQ(parser_.collected().outputs, (Names{"y", "subckt", "f", "a", "a", "y", "y"}));
   EXPECT_EQ(echo_.str(), ".==");
   EXPECT_EQ(parse(".model m\n.inputs a\n.outputs y\n.subckt f a=a y=y\n.end\n").result, 0);
 }
@@ -221,7 +224,7 @@ TEST_F(ParserTest, JunkAfterEndFailsAfterTheFinalAction) {
   EXPECT_EQ(out.result, 1);
   EXPECT_EQ(out.err, syntax_error("TOKEN_ident", "expecting $end"));
   EXPECT_EQ(last_line(out.log), "1 --> definition finale\n");
-  EXPECT_TRUE(parser_.inputs.empty());
+  EXPECT_TRUE(parser_.collected().inputs.empty());
 }
 
 TEST_F(ParserTest, StackOverflowReportsMemoryExhausted) {
