@@ -50,6 +50,10 @@ bdd bdd_var_with_index(bdd_manager m, long index);
 // Variable with creation number `id` (1 up), or null when out of range.
 bdd bdd_var_with_id(bdd_manager m, long id);
 long bdd_vars(bdd_manager m);
+// Grows each time existing variables move to other indexes (a variable
+// inserted before the last, an exchange of neighbours): a set of indexes
+// computed for a function holds as long as this count stays the same.
+long bdd_order_changes(bdd_manager m);
 // Number of nodes in the unique tables.
 long bdd_total_size(bdd_manager m);
 // Node and cache look-ups since the instance started: a measure of the work
@@ -178,6 +182,12 @@ double bdd_satisfying_fraction(bdd_manager m, bdd f);
 // Fills `out` (room for bdd_vars + 1 handles) with the positive literals f
 // depends on, in depth-first then-first order, then a null entry.
 void bdd_support(bdd_manager m, bdd f, bdd* out);
+// Truth table of f over the variables of the `count` (at most 6) indexes:
+// bit a of *table is f's value where the variable indexes[p] takes bit p
+// of a. Returns 1, or 0 (table unset) when f reaches a variable outside the
+// list or a constant other than zero and one.
+int bdd_small_truth_table(bdd_manager m, bdd f, const long* indexes, int count,
+                          std::uint64_t* table);
 // Per-node counters in the temps byte of inner nodes, for callers' own walks;
 // every counter must be cleared before the next operation. The last two return
 // the type of f.

@@ -74,6 +74,10 @@ long bdd_vars(bdd_manager m) {
   return m->var_count;
 }
 
+long bdd_order_changes(bdd_manager m) {
+  return m->order_changes;
+}
+
 long bdd_total_size(bdd_manager m) {
   return m->node_count;
 }

@@ -207,6 +207,7 @@ struct bdd_manager_ {
   long node_limit;
   long gc_count;
   long collected_count;
+  long order_changes;  // moves of existing variables to other indexes
   long find_count;
 
   // Operation cache.

@@ -163,6 +163,7 @@ void bdd_exchange_vars(bdd_manager m, int index) {
     insert_node(m, l, n);
   }
 
+  ++m->order_changes;
   m->id_of_index[index] = static_cast<std::uint16_t>(l);
   m->id_of_index[index + 1] = static_cast<std::uint16_t>(u);
   m->index_of_id[u] = static_cast<std::uint16_t>(index + 1);

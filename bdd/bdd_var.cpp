@@ -119,6 +119,7 @@ bdd bdd_new_var(bdd_manager m, int index) {
   if (index < 0 || index > m->var_count) bdd_fatal("bdd_new_var: index out of range");
   if (m->var_count == m->var_capacity) grow_capacity(m);
   if (index < m->var_count) {
+    ++m->order_changes;
     for (int id = 1; id <= m->var_count; ++id) {
       if (m->index_of_id[id] >= index) ++m->index_of_id[id];
     }

@@ -11,34 +11,17 @@
 #include "bddpp/product_array.h"
 #include "support/reference_paths.h"
 
-namespace {
-
-// Truth table of variable p among six: bit m is bit p of m.
-constexpr std::uint64_t kPattern[bddpp_manager::kSmallCoverVars] = {
-    0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
-    0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
-
-}  // namespace
-
-std::uint64_t bddpp_manager::small_truth_table(bdd g, const std::vector<long>& support) {
-  if (g == bdd_one(internal_man)) return ~std::uint64_t{0};
-  if (g == bdd_zero(internal_man)) return 0;
-  const long index = bdd_if_index(internal_man, g);
-  std::size_t p = 0;
-  while (support[p] != index)
-    ++p;
-  bdd then_part = bdd_then(internal_man, g);
-  bdd else_part = bdd_else(internal_man, g);
-  const std::uint64_t table = (kPattern[p] & small_truth_table(then_part, support)) |
-                              (~kPattern[p] & small_truth_table(else_part, support));
-  bdd_free(internal_man, then_part);
-  bdd_free(internal_man, else_part);
-  return table;
-}
-
 const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int method,
                                                                   std::vector<long>& support) {
   Support_indexes(f, support);
+  return small_cover_rows_over(f, method, support);
+}
+
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int method,
+                                                                  std::vector<long>& support,
+                                                                  const std::vector<long>* known) {
+  if (known == nullptr) return small_cover_rows(f, method, support);
+  support = *known;
   return small_cover_rows_over(f, method, support);
 }
 
@@ -49,7 +32,10 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(bdd f, in
     return nullptr;
   const int m = method == 1 || method == 2 ? method : 0;
   auto& table = small_covers[m][support.size()];
-  const std::uint64_t key = small_truth_table(f, support);
+  std::uint64_t key;
+  if (bdd_small_truth_table(internal_man, f, support.data(), static_cast<int>(support.size()),
+                            &key) == 0)
+    return nullptr;
   auto found = table.find(key);
   if (found != table.end()) return &found->second;
   // Copied: the methods below use the support room themselves.

@@ -94,6 +94,8 @@ class bddpp_manager {
   long Bdd_if_id(bdd f) const;
   long Id_var_by_bdd(bdd f) const;
   long Nb_bdd_vars() const;
+  // Grows whenever existing variables change index (bdd_order_changes).
+  long Order_changes() const;
   // v non-zero: f is the constant one; v zero: f is the constant zero.
   bool Bdd_is_tautology(bdd f, int v) const;
   // f is a constant or a single literal.
@@ -229,13 +231,15 @@ class bddpp_manager {
   void Append_sop(tessaro::chunked_buffer& out, const char* or_sep, const char* and_sep,
                   const char* not_before, const char* not_after, bdd f, int method,
                   const std::vector<long>* support = nullptr);
-  // Writes the cover of the equation var = f.
+  // Writes the cover of the equation var = f; `support`, when not null, is
+  // f's support (ascending indexes), known to the caller.
   void PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                            const char* suffix, const char* head, const char* head_end,
                            const char* row_sep, const char* last_end, const char* column_sep,
-                           int method);
+                           int method, const std::vector<long>* support = nullptr);
   // PLA_print_pref_suff with the BLIF ".names" layout.
-  void BLIF_print(std::ostream& out, bdd var, bdd f, int method);
+  void BLIF_print(std::ostream& out, bdd var, bdd f, int method,
+                  const std::vector<long>* support = nullptr);
 
   // ---- Reordering (bddpp_reorder.cpp) ----
   // Selects the stable window-3 method as the engine's dynamic reordering
@@ -300,12 +304,12 @@ class bddpp_manager {
   // truth table; null when f is a constant or has more than kSmallCoverVars
   // variables. `support` is f's support in every case.
   const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support);
+  // The same, with f's support copied from `known` when not null.
+  const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support,
+                                                     const std::vector<long>* known);
   // The same when `support` holds f's support already.
   const std::vector<std::uint16_t>* small_cover_rows_over(bdd f, int method,
                                                           std::vector<long>& support);
-  // Truth table of g over `support` (ascending indexes, at most six): bit m
-  // is g's value where the variable at support[p] takes bit p of m.
-  std::uint64_t small_truth_table(bdd g, const std::vector<long>& support);
 
   bdd_manager internal_man;
   // Room for the engine's support walk, kept between calls.

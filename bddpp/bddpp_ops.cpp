@@ -113,6 +113,10 @@ long bddpp_manager::Nb_bdd_vars() const {
   return bdd_vars(internal_man);
 }
 
+long bddpp_manager::Order_changes() const {
+  return bdd_order_changes(internal_man);
+}
+
 bool bddpp_manager::Bdd_is_tautology(bdd f, int v) const {
   return bdd_type(internal_man, f) == (v != 0 ? BDD_TYPE_ONE : BDD_TYPE_ZERO);
 }

@@ -97,13 +97,8 @@ void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_s
                                const char* not_before, const char* not_after, bdd f,
                                const char* prefix, const char* suffix, int method,
                                const std::vector<long>* support) {
-  const std::vector<std::uint16_t>* rows;
-  if (support != nullptr) {
-    print_support_scratch.assign(support->begin(), support->end());
-    rows = small_cover_rows_over(f, method, print_support_scratch);
-  } else {
-    rows = small_cover_rows(f, method, print_support_scratch);
-  }
+  const std::vector<std::uint16_t>* rows =
+      small_cover_rows(f, method, print_support_scratch, support);
   if (rows != nullptr) {
     // The literals of each row, in index order, as the products would give.
     if (rows->empty()) {
@@ -205,10 +200,11 @@ void bddpp_manager::Append_sop(tessaro::chunked_buffer& out, const char* or_sep,
 void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                                         const char* suffix, const char* head, const char* head_end,
                                         const char* row_sep, const char* last_end,
-                                        const char* column_sep, int method) {
+                                        const char* column_sep, int method,
+                                        const std::vector<long>* support) {
   const std::string& output = Name_var_by_bdd(var);
   std::vector<long>& columns = column_scratch;
-  const std::vector<std::uint16_t>* rows = small_cover_rows(f, method, columns);
+  const std::vector<std::uint16_t>* rows = small_cover_rows(f, method, columns, support);
   std::optional<product_list> products;
   if (rows == nullptr) products.emplace(this, f, method);
   const long count = rows != nullptr ? static_cast<long>(rows->size()) : products->size();
@@ -279,6 +275,7 @@ void bddpp_manager::append_row(tessaro::text_buffer& text, const std::vector<lon
   }
 }
 
-void bddpp_manager::BLIF_print(std::ostream& out, bdd var, bdd f, int method) {
-  PLA_print_pref_suff(out, var, f, "", "", ".names  ", "\n", "\n", "\n", "", method);
+void bddpp_manager::BLIF_print(std::ostream& out, bdd var, bdd f, int method,
+                               const std::vector<long>* support) {
+  PLA_print_pref_suff(out, var, f, "", "", ".names  ", "\n", "\n", "\n", "", method, support);
 }

@@ -30,6 +30,8 @@ Bddexpression::Bddexpression(const Bddexpression& other)
     : pw(other.pw),
       name(other.name),
       aval_dependance(other.aval_dependance),
+      dependances_of(other.dependances_of),
+      dependances_order(other.dependances_order),
       latest_date(other.latest_date),
       earliest_date(other.earliest_date),
       usertype(other.usertype) {
@@ -46,10 +48,13 @@ Bddexpression::Bddexpression(Bddexpression&& other) noexcept
       bdd_var(other.bdd_var),
       bdd_exp(other.bdd_exp),
       aval_dependance(std::move(other.aval_dependance)),
+      dependances_of(other.dependances_of),
+      dependances_order(other.dependances_order),
       latest_date(other.latest_date),
       earliest_date(other.earliest_date),
       usertype(other.usertype) {
   other.bdd_var = other.bdd_exp = 0;
+  other.dependances_of = 0;
 }
 
 Bddexpression& Bddexpression::operator=(const Bddexpression& other) {
@@ -59,6 +64,8 @@ Bddexpression& Bddexpression::operator=(const Bddexpression& other) {
   pw = copy.pw;
   name = copy.name;
   aval_dependance = copy.aval_dependance;
+  dependances_of = copy.dependances_of;
+  dependances_order = copy.dependances_order;
   latest_date = copy.latest_date;
   earliest_date = copy.earliest_date;
   usertype = copy.usertype;
@@ -77,7 +84,7 @@ void Bddexpression::release_members() {
   if (man == nullptr) return;
   if (bdd_var) man->Bdd_free(bdd_var);
   if (bdd_exp) man->Bdd_free(bdd_exp);
-  bdd_var = bdd_exp = 0;
+  bdd_var = bdd_exp = dependances_of = 0;
 }
 
 void Bddexpression::take_members(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
@@ -113,20 +120,42 @@ void Bddexpression::build_normal_dependances() {
 }
 
 void Bddexpression::internal_build_aval_dependances() {
-  aval_dependance.clear();
   bddpp_manager* man = my_bdd_manager();
+  if (dependances_current()) return;
+  aval_dependance.clear();
+  dependances_of = 0;
   if (man == nullptr || bdd_exp == 0) return;
   std::vector<long>& indexes = pw->support_room();
   man->Support_indexes(bdd_exp, indexes);
   aval_dependance.assign_sorted(indexes);
+  note_dependances();
+}
+
+bool Bddexpression::dependances_current() const {
+  if (bdd_exp == 0 || bdd_exp != dependances_of) return false;
+  bddpp_manager* man = my_bdd_manager();
+  return man != nullptr && man->Order_changes() == dependances_order;
+}
+
+void Bddexpression::note_dependances() {
+  bddpp_manager* man = my_bdd_manager();
+  dependances_of = man != nullptr ? bdd_exp : 0;
+  dependances_order = man != nullptr ? man->Order_changes() : 0;
 }
 
 const tessaro::set<long>& Bddexpression::set_of_aval_dependances() {
   bddpp_manager* man = my_bdd_manager();
   std::vector<long> no_wood;  // empty: costs no allocation
   std::vector<long>& indexes = pw != nullptr ? pw->support_room() : no_wood;
+  if (dependances_current()) {
+    // The stored set is that of this very node; the support room gets it
+    // as a walk would have left it.
+    aval_dependance.copy_to(indexes);
+    return aval_dependance;
+  }
   indexes.clear();
   if (man != nullptr && bdd_exp != 0) man->Support_indexes(bdd_exp, indexes);
+  note_dependances();
   if (!aval_dependance.same_as(indexes)) {
     const tessaro::set<long> kept = aval_dependance;
     aval_dependance.assign_sorted(indexes);
@@ -166,5 +195,11 @@ void Bddexpression::setEarlyDate(long d) {
 void Bddexpression::put_blif(std::ostream& out, int method) const {
   bddpp_manager* man = my_bdd_manager();
   if (man == nullptr || bdd_var == 0 || bdd_exp == 0) return;
-  man->BLIF_print(out, bdd_var, bdd_exp, method);
+  if (!dependances_current()) {
+    man->BLIF_print(out, bdd_var, bdd_exp, method);
+    return;
+  }
+  std::vector<long>& support = pw->support_room();
+  aval_dependance.copy_to(support);
+  man->BLIF_print(out, bdd_var, bdd_exp, method, &support);
 }

@@ -77,12 +77,21 @@ class Bddexpression {
   // take_members, then enters a copy into the wood.
   void attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
   void release_members();
+  // Whether aval_dependance was computed for the right member as it is now,
+  // with every variable at the index it had then. This equation holds a
+  // reference to that node, so its function stays as it was: a new walk
+  // would give the same set.
+  bool dependances_current() const;
+  // Records that aval_dependance is the support of the right member now.
+  void note_dependances();
 
   Bddexpressionwood* pw = nullptr;
   std::string name;
   bdd bdd_var = 0;
   bdd bdd_exp = 0;
   tessaro::set<long> aval_dependance;
+  bdd dependances_of = 0;      // the right member aval_dependance was computed for
+  long dependances_order = 0;  // the manager's order changes at that time
   long latest_date = 0;
   long earliest_date = 0;
   int usertype = 0;

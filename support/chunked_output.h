@@ -42,8 +42,7 @@ class chunked_buffer : public std::streambuf {
       std::memcpy(pptr(), text, n);
       pbump(static_cast<int>(n));
     } else {
-      // Fills the chunk, hands it on and goes on, as a stream write does.
-      sputn(text, static_cast<std::streamsize>(n));
+      append_across(text, n);
     }
   }
   void append(std::string_view text) { append(text.data(), text.size()); }
@@ -51,9 +50,14 @@ class chunked_buffer : public std::streambuf {
   void append(char c) { sputc(c); }
   // Appends `value` in decimal, as `out << value` writes it.
   void append_number(long value) {
-    char digits[24];
-    append(digits, static_cast<std::size_t>(
-                       std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
+    constexpr std::ptrdiff_t kDigits = 24;  // a long's sign and digits, with room to spare
+    if (epptr() - pptr() >= kDigits) {
+      pbump(static_cast<int>(std::to_chars(pptr(), pptr() + kDigits, value).ptr - pptr()));
+      return;
+    }
+    char digits[kDigits];
+    append_across(digits, static_cast<std::size_t>(
+                              std::to_chars(digits, digits + kDigits, value).ptr - digits));
   }
 
  protected:
@@ -67,6 +71,11 @@ class chunked_buffer : public std::streambuf {
   }
 
  private:
+  // Fills the chunk, hands it on and goes on, as a stream write does.
+  void append_across(const char* text, std::size_t n) {
+    sputn(text, static_cast<std::streamsize>(n));
+  }
+
   std::ostream& target_;
   std::vector<char> room_;
 };

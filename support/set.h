@@ -92,6 +92,8 @@ class set {
     if (!sorted.empty()) std::memcpy(items, sorted.data(), sorted.size() * sizeof(T));
     size_ = static_cast<std::uint32_t>(sorted.size());
   }
+  // Copies the elements, ascending, into `out`.
+  void copy_to(std::vector<T>& out) const { out.assign(data(), data() + size_); }
   // Whether the elements are exactly `sorted`.
   bool same_as(const std::vector<T>& sorted) const {
     return sorted.size() == size_ && std::equal(sorted.begin(), sorted.end(), data());

@@ -220,6 +220,46 @@ TEST_F(BddDerived, SupportInDepthFirstOrder) {
   bdd_free(m, g);
 }
 
+// The table read off the nodes against the one the function was built from,
+// over the variables listed in random orders, with a collection between.
+TEST_F(BddDerived, SmallTruthTableOverAnyListedOrder) {
+  std::vector<long> order = {0, 1, 2, 3, 4, 5};
+  for (int round = 0; round < 200; ++round) {
+    const std::uint64_t bits = rng();
+    bdd f = from_table(bits, kVars);
+    if (round % 50 == 0) bdd_gc(m);
+    std::shuffle(order.begin(), order.end(), rng);
+    std::uint64_t expected = 0;
+    for (std::uint64_t a = 0; a < 64; ++a) {
+      std::uint64_t b = 0;  // the same point in index order
+      for (int p = 0; p < kVars; ++p)
+        b |= ((a >> p) & 1u) << order[static_cast<std::size_t>(p)];
+      expected |= ((bits >> b) & 1u) << a;
+    }
+    std::uint64_t table = 0;
+    ASSERT_EQ(bdd_small_truth_table(m, f, order.data(), kVars, &table), 1);
+    EXPECT_EQ(table, expected) << "round " << round;
+    // A list that leaves out a variable f reaches gives no table.
+    const long left_out = order.back();
+    const int depends = bdd_depends_on(m, f, x[left_out]);
+    std::uint64_t partial = 0;
+    EXPECT_EQ(bdd_small_truth_table(m, f, order.data(), kVars - 1, &partial), depends ? 0 : 1);
+    bdd_free(m, f);
+  }
+  std::uint64_t table = 7;
+  ASSERT_EQ(bdd_small_truth_table(m, bdd_one(m), nullptr, 0, &table), 1);
+  EXPECT_EQ(table, ~std::uint64_t{0});
+  ASSERT_EQ(bdd_small_truth_table(m, bdd_zero(m), nullptr, 0, &table), 1);
+  EXPECT_EQ(table, 0u);
+  ASSERT_EQ(bdd_small_truth_table(m, x[2] ^ 1u, order.data(), kVars, &table), 1);
+  const auto at = std::find(order.begin(), order.end(), 2) - order.begin();
+  for (std::uint64_t a = 0; a < 64; ++a)
+    EXPECT_EQ((table >> a) & 1u, ((a >> at) & 1u) ^ 1u) << "point " << a;
+  const long seven[7] = {0, 1, 2, 3, 4, 5, 6};
+  EXPECT_EQ(bdd_small_truth_table(m, x[0], seven, 7, &table), 0);
+  EXPECT_EQ(nonzero_temps(), 0);
+}
+
 TEST_F(BddDerived, ReduceAgreesOnTheCareSet) {
   bdd f = bdd_and(m, x[0], x[1]);
   EXPECT_EQ(bdd_reduce(m, f, bdd_one(m)), f);

@@ -689,6 +689,28 @@ TEST_F(BddReorder, ParentCountsFollowTheNodesMadeDuringTheReordering) {
   bdd_free(m, f);
 }
 
+// The order count grows with every move of an existing variable, and only then.
+void exchange_first_two(bdd_manager m) {
+  bdd_exchange_vars(m, 0);
+}
+
+TEST_F(BddReorder, OrderChangesCountTheMovesOfExistingVariables) {
+  vars(3);
+  EXPECT_EQ(bdd_order_changes(m), 0);
+  bdd_new_var_last(m);
+  EXPECT_EQ(bdd_order_changes(m), 0);
+  bdd_dynamic_reordering(m, exchange_first_two);
+  bdd_reorder(m);
+  bdd_dynamic_reordering(m, nullptr);
+  EXPECT_EQ(bdd_node(bdd_var_with_index(m, 0))->id, 2);
+  const long after_exchange = bdd_order_changes(m);
+  EXPECT_GT(after_exchange, 0);
+  bdd_reorder(m);  // no method: only a collection
+  EXPECT_EQ(bdd_order_changes(m), after_exchange);
+  bdd_new_var_first(m);
+  EXPECT_GT(bdd_order_changes(m), after_exchange);
+}
+
 // A method that breaks the count invariant is caught when the counts are taken back.
 void lose_a_parent(bdd_manager m) {
   for (int i = 0; i < m->var_count; ++i) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bdd/bdd_debug.h"
+#include "bdd/bdd_int.h"
 #include "expr/bdd_expression.h"
 
 namespace {
@@ -336,6 +337,35 @@ TEST_F(WoodTest, AStaleDependenceSetIsReportedAndReplaced) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "in  Bddexpression::set_of_aval_dependances() internal error:\n"
             "found dependance {0, 1} computed: {1, 2}\n");
+}
+
+// A stored set is reused only while its node and every index are unchanged:
+// after an exchange of variables the check walks again and reports the move.
+void exchange_second_and_third(bdd_manager m) {
+  bdd_exchange_vars(m, 1);
+}
+
+TEST_F(WoodTest, AReorderedSupportIsWalkedAgain) {
+  Bddexpression("y", wood.get(), y, f, 0, 0);
+  Bddexpression* e = wood->exp(0);
+  ASSERT_NE(e, nullptr);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(str(e->set_of_aval_dependances()), "{0, 1}");
+  bdd_dynamic_reordering(man.engine(), exchange_second_and_third);
+  bdd_reorder(man.engine());
+  bdd_dynamic_reordering(man.engine(), nullptr);
+  EXPECT_EQ(man.Bdd_if_index(b), 2);
+  EXPECT_EQ(str(e->set_of_aval_dependances()), "{0, 2}");
+  EXPECT_EQ(str(e->set_of_aval_dependances()), "{0, 2}");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "in  Bddexpression::set_of_aval_dependances() internal error:\n"
+            "found dependance {0, 1} computed: {0, 2}\n");
+  // The cover written from the stored set names the columns in the new order.
+  std::ostringstream blif;
+  e->put_blif(blif, 0);
+  std::ostringstream walked;
+  man.BLIF_print(walked, y, f, 0);
+  EXPECT_EQ(blif.str(), walked.str());
 }
 
 TEST_F(WoodTest, BadNumbersAndAWoodWithoutManager) {
