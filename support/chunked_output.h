@@ -8,13 +8,14 @@
 // in place with no stream machinery; both ways fill the same chunks.
 #pragma once
 
-#include <charconv>
 #include <cstring>
 #include <ostream>
 #include <streambuf>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "support/decimal.h"
 
 namespace tessaro {
 
@@ -50,14 +51,12 @@ class chunked_buffer : public std::streambuf {
   void append(char c) { sputc(c); }
   // Appends `value` in decimal, as `out << value` writes it.
   void append_number(long value) {
-    constexpr std::ptrdiff_t kDigits = 24;  // a long's sign and digits, with room to spare
-    if (epptr() - pptr() >= kDigits) {
-      pbump(static_cast<int>(std::to_chars(pptr(), pptr() + kDigits, value).ptr - pptr()));
+    if (epptr() - pptr() >= kDecimalRoom) {
+      pbump(static_cast<int>(write_decimal(pptr(), value) - pptr()));
       return;
     }
-    char digits[kDigits];
-    append_across(digits, static_cast<std::size_t>(
-                              std::to_chars(digits, digits + kDigits, value).ptr - digits));
+    char digits[kDecimalRoom];
+    append_across(digits, static_cast<std::size_t>(write_decimal(digits, value) - digits));
   }
 
  protected:

@@ -3,15 +3,16 @@
 // sentry machinery.
 #pragma once
 
-#include <charconv>
 #include <string>
+
+#include "support/decimal.h"
 
 namespace tessaro {
 
 // Appends `value` in decimal, as `out << value` writes it.
 inline void append_number(std::string& text, long value) {
-  char digits[24];
-  text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+  char digits[kDecimalRoom];
+  text.append(digits, write_decimal(digits, value));
 }
 
 }  // namespace tessaro

@@ -1,15 +1,16 @@
 // A text built in one growing buffer that keeps its room from one use to the
-// next: bytes are copied in place and numbers written with to_chars, with no
+// next: bytes are copied in place and numbers written digit by digit, with no
 // string or stream call per piece; the whole text is then written at once.
 #pragma once
 
-#include <charconv>
 #include <cstddef>
 #include <cstring>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
+
+#include "support/decimal.h"
 
 namespace tessaro {
 
@@ -43,9 +44,8 @@ class text_buffer {
   }
   // Appends `value` in decimal, as `out << value` writes it.
   void append_number(long value) {
-    reserve(24);
-    char* at = room_.get() + size_;
-    size_ = static_cast<std::size_t>(std::to_chars(at, at + 24, value).ptr - room_.get());
+    reserve(kDecimalRoom);
+    size_ = static_cast<std::size_t>(write_decimal(room_.get() + size_, value) - room_.get());
   }
   // Writes the whole text to `out` in one call (none for an empty text).
   void write_to(std::ostream& out) const {
