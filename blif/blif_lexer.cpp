@@ -5,18 +5,26 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <streambuf>
+#include <typeinfo>
 
 int lex_blif_newline_mode = 0;
 
 // The input of one stream. `chars` holds the bytes read in so far that the
 // scanner has not yet consumed, from `pos` (the start of the current token)
-// to `count`.
+// to `count`. The `ahead` bytes after them are copies of the bytes at
+// `ahead_from` in the get area of `source`, still unread there: the scanner
+// takes them from the stream (moves its get pointer) only when it looks at
+// them, so the stream is never ahead of what the scanner has seen.
 struct yy_buffer_state {
   std::istream* input;
   char* chars;
   int capacity;
   int count;
   int pos;
+  int ahead;
+  std::streambuf* source;
+  const char* ahead_from;
 };
 
 namespace {
@@ -35,15 +43,36 @@ constexpr keyword kKeywords[] = {
     {".latch", TOKEN_latch}, {".names", TOKEN_names},   {".end", TOKEN_end},
 };
 
-bool is_blank(int c) {
-  return c == ' ' || c == '\t' || c == '\\';
-}
-bool is_letter(int c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-bool is_digit(int c) {
-  return c >= '0' && c <= '9';
-}
+// Byte classes of the rules, as bits of kByteClass.
+constexpr unsigned char kLetter = 1;  // A to Z, a to z, underscore
+constexpr unsigned char kDigit = 2;
+constexpr unsigned char kBlank = 4;  // space, tab, backslash
+constexpr unsigned char kLineEnd = 8;
+
+struct byte_classes {
+  unsigned char of[256] = {};
+  constexpr byte_classes() {
+    for (int c = 'A'; c <= 'Z'; ++c)
+      of[c] = kLetter;
+    for (int c = 'a'; c <= 'z'; ++c)
+      of[c] = kLetter;
+    of[static_cast<unsigned char>('_')] = kLetter;
+    for (int c = '0'; c <= '9'; ++c)
+      of[c] = kDigit;
+    of[static_cast<unsigned char>(' ')] = kBlank;
+    of[static_cast<unsigned char>('\t')] = kBlank;
+    of[static_cast<unsigned char>('\\')] = kBlank;
+    of[static_cast<unsigned char>('\n')] = kLineEnd;
+  }
+};
+constexpr byte_classes kByteClass;
+
+// The get area of a stream buffer, reached through its protected members.
+struct get_area : std::streambuf {
+  static const char* next(std::streambuf* b) { return (b->*&get_area::gptr)(); }
+  static const char* end(std::streambuf* b) { return (b->*&get_area::egptr)(); }
+  static void advance(std::streambuf* b, int n) { (b->*&get_area::gbump)(n); }
+};
 
 }  // namespace
 
@@ -95,6 +124,9 @@ yy_buffer_state* blifFlexLexer::yy_create_buffer(std::istream* s, int size) {
   b->input = s ? s : &std::cin;
   b->count = 0;
   b->pos = 0;
+  b->ahead = 0;
+  b->source = nullptr;
+  b->ahead_from = nullptr;
   return b;
 }
 
@@ -111,6 +143,7 @@ void blifFlexLexer::yyrestart(std::istream* s) {
   buffer_->input = s;
   buffer_->count = 0;
   buffer_->pos = 0;
+  buffer_->ahead = 0;
   yyin_ = s;
 }
 
@@ -123,9 +156,71 @@ void blifFlexLexer::switch_streams(std::istream* new_in, std::ostream* new_out) 
 }
 
 inline int blifFlexLexer::peek(int offset) {
-  const yy_buffer_state* b = buffer_;
-  if (b->pos + offset < b->count) return static_cast<unsigned char>(b->chars[b->pos + offset]);
+  yy_buffer_state* b = buffer_;
+  const int i = b->pos + offset;
+  if (i < b->count) return static_cast<unsigned char>(b->chars[i]);
+  if (i < b->count + b->ahead) {
+    take_ahead(i + 1 - b->count);
+    return static_cast<unsigned char>(b->chars[i]);
+  }
   return fill_and_peek(offset);
+}
+
+inline void blifFlexLexer::take_ahead(int n) {
+  yy_buffer_state* b = buffer_;
+  get_area::advance(b->source, n);
+  b->ahead_from += n;
+  b->ahead -= n;
+  b->count += n;
+}
+
+void blifFlexLexer::check_ahead() {
+  yy_buffer_state* b = buffer_;
+  if (b->ahead == 0) return;
+  std::streambuf* in = yyin_->good() ? yyin_->rdbuf() : nullptr;
+  if (in != b->source || get_area::next(in) != b->ahead_from ||
+      get_area::end(in) - b->ahead_from < b->ahead)
+    b->ahead = 0;
+}
+
+int blifFlexLexer::copy_ahead(int room) {
+  yy_buffer_state* b = buffer_;
+  if (!direct_ || !yyin_->good()) return 0;
+  std::streambuf* in = yyin_->rdbuf();
+  if (in == nullptr) return 0;
+  const char* from = get_area::next(in);
+  const std::ptrdiff_t there = get_area::end(in) - from;
+  if (there <= 0) return 0;
+  const int n = there < room ? static_cast<int>(there) : room;
+  std::memcpy(b->chars + b->count, from, static_cast<size_t>(n));
+  b->ahead = n;
+  b->source = in;
+  b->ahead_from = from;
+  return n;
+}
+
+int blifFlexLexer::run_end(int n, unsigned char classes) {
+  for (;;) {
+    const yy_buffer_state* b = buffer_;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(b->chars + b->pos);
+    const int end = b->count + b->ahead - b->pos;
+    while (n < end && (kByteClass.of[p[n]] & classes) != 0)
+      ++n;
+    const int d = peek(n);
+    if (d < 0 || (kByteClass.of[d] & classes) == 0) return n;
+    ++n;
+  }
+}
+
+void blifFlexLexer::skip_comment() {
+  const yy_buffer_state* b = buffer_;
+  const char* from = b->chars + b->pos;
+  const int end = b->count + b->ahead - b->pos;
+  const void* line_end = std::memchr(from, '\n', static_cast<size_t>(end));
+  const int n = line_end ? static_cast<int>(static_cast<const char*>(line_end) - from) : end - 1;
+  peek(n);
+  skip(n + 1);
+  if (line_end) start_ = kNormal;
 }
 
 int blifFlexLexer::yylex() {
@@ -134,8 +229,12 @@ int blifFlexLexer::yylex() {
     if (!yyin_) yyin_ = &std::cin;
     if (!yyout_) yyout_ = &std::cout;
     start_ = kNormal;
+    // A subclass may read its input its own way: only this class's own
+    // LexerInput is bypassed.
+    direct_ = typeid(*this) == typeid(blifFlexLexer);
   }
   if (!buffer_) buffer_ = yy_create_buffer(yyin_, kBufferSize);
+  check_ahead();
 
   for (;;) {
     int c = peek(0);
@@ -148,8 +247,7 @@ int blifFlexLexer::yylex() {
       continue;
     }
     if (start_ == kComment) {
-      skip(1);
-      if (c == '\n') start_ = kNormal;
+      skip_comment();
       continue;
     }
     int length = 1;
@@ -199,13 +297,11 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
   int rule;
   if (c == '#') {
     rule = kRuleComment;
-  } else if (is_blank(c)) {
-    while (is_blank(peek(n)))
-      ++n;
+  } else if (kByteClass.of[c] == kBlank) {
+    n = run_end(1, kBlank);
     rule = kRuleBlanks;
   } else if (c == '\n') {
-    while (peek(n) == '\n')
-      ++n;
+    n = run_end(1, kLineEnd);
     rule = kRuleLineEnds;
   } else if (c == '.') {
     rule = kRuleEcho;
@@ -226,9 +322,8 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
     rule = kRuleOne;
   } else if (c == '-') {
     rule = kRuleIndif;
-  } else if (is_letter(c)) {
-    for (int d = peek(n); is_letter(d) || is_digit(d); d = peek(n))
-      ++n;
+  } else if (kByteClass.of[c] == kLetter) {
+    n = run_end(1, kLetter | kDigit);
     rule = kRuleIdent;
   } else {
     rule = kRuleEcho;
@@ -239,16 +334,23 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
 
 int blifFlexLexer::fill_and_peek(int offset) {
   yy_buffer_state* b = buffer_;
-  while (b->pos + offset >= b->count) {
+  for (;;) {
+    const int i = b->pos + offset;
+    if (i < b->count) return static_cast<unsigned char>(b->chars[i]);
+    // Every byte before the one asked for has been looked at.
+    if (b->ahead > 0) {
+      take_ahead(i + 1 - b->count < b->ahead ? i + 1 - b->count : b->ahead);
+      continue;
+    }
     if (b->count == b->capacity) make_room();
     int room = b->capacity - b->count;
+    if (copy_ahead(room) > 0) continue;
     int n = LexerInput(b->chars + b->count, room);
     if (n < 0) LexerError("input in flex scanner failed");
     if (n == 0) return -1;
     if (n > room) LexerError("fatal flex scanner internal error--end of buffer missed");
     b->count += n;
   }
-  return static_cast<unsigned char>(b->chars[b->pos + offset]);
 }
 
 void blifFlexLexer::make_room() {
