@@ -381,7 +381,15 @@ void blifFlexLexer::take(int length) {
     text_ = text;
     text_capacity_ = capacity;
   }
-  std::memcpy(text_, buffer_->chars + buffer_->pos, static_cast<size_t>(length));
+  const yy_buffer_state* b = buffer_;
+  // A short text is copied as a block of fixed width when both buffers have
+  // room for it; the bytes after the text's end are overwritten or unused.
+  constexpr int kBlock = 16;
+  if (length < kBlock && text_capacity_ >= kBlock && b->pos + kBlock <= b->capacity) {
+    std::memcpy(text_, b->chars + b->pos, kBlock);
+  } else {
+    std::memcpy(text_, b->chars + b->pos, static_cast<size_t>(length));
+  }
   text_[length] = '\0';
   yytext = text_;
   yyleng = length;

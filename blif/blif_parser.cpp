@@ -15,15 +15,14 @@ class_blif_parser* pblif_parser = nullptr;
 
 namespace {
 
-// The trace line "n[,k] --> text\n" of every rule; for the identifier's
-// rule, whose text is the identifier's own, the line's start "n[,k] --> ".
+// The trace line of every rule.
 struct rule_lines {
-  std::string line[kBlifRuleCount];
+  blif_trace_line line[kBlifRuleCount];
 
   rule_lines() {
     for (int i = 0; i < kBlifRuleCount; ++i) {
       const blif_rule& rule = blif_rule_at(static_cast<blif_rule_id>(i));
-      std::string& text = line[i];
+      std::string& text = line[i].text;
       text = std::to_string(rule.n);
       if (rule.k != 1) text += ',' + std::to_string(rule.k);
       text += " --> ";
@@ -31,11 +30,13 @@ struct rule_lines {
         text += rule.text;
         text += '\n';
       }
+      line[i].size = text.size();
+      if (text.size() <= kBlifTraceWidth) text.copy(line[i].padded, text.size());
     }
   }
 };
 
-const std::string* trace_texts() {
+const blif_trace_line* trace_texts() {
   static const rule_lines lines;
   return lines.line;
 }
