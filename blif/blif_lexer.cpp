@@ -36,12 +36,19 @@ struct keyword {
   int token;
 };
 
-// No keyword is a prefix of another, so the first one that matches in full
-// is the longest match.
+// No keyword is a prefix of another, and no two share their second letter.
 constexpr keyword kKeywords[] = {
     {".model", TOKEN_model}, {".inputs", TOKEN_inputs}, {".outputs", TOKEN_outputs},
     {".latch", TOKEN_latch}, {".names", TOKEN_names},   {".end", TOKEN_end},
 };
+
+// The keyword whose second letter is `c`, or null.
+const keyword* keyword_after_dot(int c) {
+  for (const keyword& k : kKeywords) {
+    if (static_cast<unsigned char>(k.text[1]) == c) return &k;
+  }
+  return nullptr;
+}
 
 // Byte classes of the rules, as bits of kByteClass.
 constexpr unsigned char kLetter = 1;  // A to Z, a to z, underscore
@@ -49,8 +56,22 @@ constexpr unsigned char kDigit = 2;
 constexpr unsigned char kBlank = 4;  // space, tab, backslash
 constexpr unsigned char kLineEnd = 8;
 
+// Which rules a byte can start.
+enum start_kind : unsigned char {
+  kStartOther,  // echoed
+  kStartComment,
+  kStartBlank,
+  kStartLineEnd,
+  kStartDot,  // a keyword, or an echoed dot
+  kStartZero,
+  kStartOne,
+  kStartIndif,
+  kStartLetter
+};
+
 struct byte_classes {
   unsigned char of[256] = {};
+  start_kind start[256] = {};
   constexpr byte_classes() {
     for (int c = 'A'; c <= 'Z'; ++c)
       of[c] = kLetter;
@@ -63,6 +84,16 @@ struct byte_classes {
     of[static_cast<unsigned char>('\t')] = kBlank;
     of[static_cast<unsigned char>('\\')] = kBlank;
     of[static_cast<unsigned char>('\n')] = kLineEnd;
+    for (int c = 0; c < 256; ++c) {
+      if (of[c] == kLetter) start[c] = kStartLetter;
+      if (of[c] == kBlank) start[c] = kStartBlank;
+    }
+    start[static_cast<unsigned char>('#')] = kStartComment;
+    start[static_cast<unsigned char>('\n')] = kStartLineEnd;
+    start[static_cast<unsigned char>('.')] = kStartDot;
+    start[static_cast<unsigned char>('0')] = kStartZero;
+    start[static_cast<unsigned char>('1')] = kStartOne;
+    start[static_cast<unsigned char>('-')] = kStartIndif;
   }
 };
 constexpr byte_classes kByteClass;
@@ -199,16 +230,29 @@ int blifFlexLexer::copy_ahead(int room) {
   return n;
 }
 
-int blifFlexLexer::run_end(int n, unsigned char classes) {
+inline int blifFlexLexer::run_end(int n, unsigned char classes) {
+  yy_buffer_state* b = buffer_;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(b->chars + b->pos);
+  const int end = b->count + b->ahead - b->pos;
+  while (n < end && (kByteClass.of[p[n]] & classes) != 0)
+    ++n;
+  if (n == end) return run_end_after_buffer(n, classes);
+  // Looks at the byte that ends the run.
+  const int i = b->pos + n;
+  if (i >= b->count) take_ahead(i + 1 - b->count);
+  return n;
+}
+
+int blifFlexLexer::run_end_after_buffer(int n, unsigned char classes) {
   for (;;) {
+    const int d = peek(n);
+    if (d < 0 || (kByteClass.of[d] & classes) == 0) return n;
+    ++n;
     const yy_buffer_state* b = buffer_;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(b->chars + b->pos);
     const int end = b->count + b->ahead - b->pos;
     while (n < end && (kByteClass.of[p[n]] & classes) != 0)
       ++n;
-    const int d = peek(n);
-    if (d < 0 || (kByteClass.of[d] & classes) == 0) return n;
-    ++n;
   }
 }
 
@@ -221,6 +265,23 @@ void blifFlexLexer::skip_comment() {
   peek(n);
   skip(n + 1);
   if (line_end) start_ = kNormal;
+}
+
+inline void blifFlexLexer::take(int length) {
+  if (length >= text_capacity_) grow_text(length);
+  const yy_buffer_state* b = buffer_;
+  // A short text is copied as a block of fixed width when both buffers have
+  // room for it; the bytes after the text's end are overwritten or unused.
+  constexpr int kBlock = 16;
+  if (length < kBlock && text_capacity_ >= kBlock && b->pos + kBlock <= b->capacity) {
+    std::memcpy(text_, b->chars + b->pos, kBlock);
+  } else {
+    std::memcpy(text_, b->chars + b->pos, static_cast<size_t>(length));
+  }
+  text_[length] = '\0';
+  yytext = text_;
+  yyleng = length;
+  buffer_->pos += length;
 }
 
 int blifFlexLexer::yylex() {
@@ -256,77 +317,88 @@ int blifFlexLexer::yylex() {
       case kRuleComment:
         skip(length);
         start_ = kComment;
-        break;
+        continue;
       case kRuleBlanks:
         skip(length);
-        break;
+        continue;
       case kRuleLineEnds:
-        if (lex_blif_newline_mode == 1) {
-          take(length);
-          return TOKEN_NL;
+        if (lex_blif_newline_mode != 1) {
+          skip(length);
+          continue;
         }
-        skip(length);
+        token = TOKEN_NL;
         break;
       case kRuleKeyword:
-        take(length);
-        return blif_context(token);
+        break;
       case kRuleZero:
-        take(length);
-        return blif_context(TOKEN_ZERO);
+        token = TOKEN_ZERO;
+        break;
       case kRuleOne:
-        take(length);
-        return blif_context(TOKEN_ONE);
+        token = TOKEN_ONE;
+        break;
       case kRuleIndif:
-        take(length);
-        return blif_context(TOKEN_indif);
+        token = TOKEN_indif;
+        break;
       case kRuleIdent:
-        take(length);
-        return blif_context(TOKEN_ident);
+        token = TOKEN_ident;
+        break;
       case kRuleEcho:
         take(length);
         LexerOutput(yytext, yyleng);
-        break;
+        continue;
       default:
         LexerError("fatal flex scanner internal error--no action found");
     }
+    take(length);
+    return blif_context(token);
   }
 }
 
 int blifFlexLexer::match_normal(int c, int* length, int* token) {
   int n = 1;
-  int rule;
-  if (c == '#') {
-    rule = kRuleComment;
-  } else if (kByteClass.of[c] == kBlank) {
-    n = run_end(1, kBlank);
-    rule = kRuleBlanks;
-  } else if (c == '\n') {
-    n = run_end(1, kLineEnd);
-    rule = kRuleLineEnds;
-  } else if (c == '.') {
-    rule = kRuleEcho;
-    for (const keyword& k : kKeywords) {
-      int i = 1;
-      while (k.text[i] != '\0' && peek(i) == static_cast<unsigned char>(k.text[i]))
+  int rule = kRuleEcho;
+  switch (kByteClass.start[c]) {
+    case kStartComment:
+      rule = kRuleComment;
+      break;
+    case kStartBlank:
+      n = run_end(1, kBlank);
+      rule = kRuleBlanks;
+      break;
+    case kStartLineEnd:
+      n = run_end(1, kLineEnd);
+      rule = kRuleLineEnds;
+      break;
+    case kStartDot: {
+      // Only the keyword with this second letter can match; the others
+      // fail on it.
+      const keyword* k = keyword_after_dot(peek(1));
+      if (k == nullptr) break;
+      int i = 2;
+      while (k->text[i] != '\0' && peek(i) == static_cast<unsigned char>(k->text[i]))
         ++i;
-      if (k.text[i] == '\0') {
+      if (k->text[i] == '\0') {
         n = i;
-        *token = k.token;
+        *token = k->token;
         rule = kRuleKeyword;
-        break;
       }
+      break;
     }
-  } else if (c == '0') {
-    rule = kRuleZero;
-  } else if (c == '1') {
-    rule = kRuleOne;
-  } else if (c == '-') {
-    rule = kRuleIndif;
-  } else if (kByteClass.of[c] == kLetter) {
-    n = run_end(1, kLetter | kDigit);
-    rule = kRuleIdent;
-  } else {
-    rule = kRuleEcho;
+    case kStartZero:
+      rule = kRuleZero;
+      break;
+    case kStartOne:
+      rule = kRuleOne;
+      break;
+    case kStartIndif:
+      rule = kRuleIndif;
+      break;
+    case kStartLetter:
+      n = run_end(1, kLetter | kDigit);
+      rule = kRuleIdent;
+      break;
+    default:
+      break;
   }
   *length = n;
   return rule;
@@ -369,31 +441,16 @@ void blifFlexLexer::make_room() {
   b->capacity = capacity;
 }
 
-void blifFlexLexer::take(int length) {
-  if (length >= text_capacity_) {
-    int capacity = text_capacity_ > 0 ? text_capacity_ : 64;
-    while (capacity <= length) {
-      if (capacity > INT_MAX / 2) LexerError("fatal error - scanner input buffer overflow");
-      capacity *= 2;
-    }
-    char* text = static_cast<char*>(std::realloc(text_, static_cast<size_t>(capacity)));
-    if (!text) LexerError("fatal error - scanner input buffer overflow");
-    text_ = text;
-    text_capacity_ = capacity;
+void blifFlexLexer::grow_text(int length) {
+  int capacity = text_capacity_ > 0 ? text_capacity_ : 64;
+  while (capacity <= length) {
+    if (capacity > INT_MAX / 2) LexerError("fatal error - scanner input buffer overflow");
+    capacity *= 2;
   }
-  const yy_buffer_state* b = buffer_;
-  // A short text is copied as a block of fixed width when both buffers have
-  // room for it; the bytes after the text's end are overwritten or unused.
-  constexpr int kBlock = 16;
-  if (length < kBlock && text_capacity_ >= kBlock && b->pos + kBlock <= b->capacity) {
-    std::memcpy(text_, b->chars + b->pos, kBlock);
-  } else {
-    std::memcpy(text_, b->chars + b->pos, static_cast<size_t>(length));
-  }
-  text_[length] = '\0';
-  yytext = text_;
-  yyleng = length;
-  buffer_->pos += length;
+  char* text = static_cast<char*>(std::realloc(text_, static_cast<size_t>(capacity)));
+  if (!text) LexerError("fatal error - scanner input buffer overflow");
+  text_ = text;
+  text_capacity_ = capacity;
 }
 
 void blifFlexLexer::skip(int length) {

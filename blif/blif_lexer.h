@@ -74,6 +74,8 @@ class blifFlexLexer : public FlexLexer {
   // Offset of the first byte from offset `n` on that is in none of `classes`,
   // looked at as peek() does (the end of the input when there is none).
   int run_end(int n, unsigned char classes);
+  // run_end() once the run has reached the end of the buffered bytes.
+  int run_end_after_buffer(int n, unsigned char classes);
   // Skips comment text up to and with the next line end, or all that is
   // buffered when it holds no line end.
   void skip_comment();
@@ -85,6 +87,8 @@ class blifFlexLexer : public FlexLexer {
   int match_normal(int c, int* length, int* token);
   // Makes the next `length` bytes the text of the last token and skips them.
   void take(int length);
+  // Makes room in the text storage for `length` bytes and a zero.
+  void grow_text(int length);
   void skip(int length);
 
   std::istream* yyin_;
