@@ -107,14 +107,18 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
     {
       // The rows are copied at their exact size; the parser's own keep
       // their room for the next table.
-      blif_table table;
-      table.names = std::move(table_.names);
+      // The names change hands by a swap, which leaves the parser's list
+      // empty as a move would.
+      model_.tables.emplace_back();
+      blif_table& table = model_.tables.back();
+      table.names.swap(table_.names);
       table.rows = table_.rows;
-      model_.tables.push_back(std::move(table));
       break;
     }
     case r::declaration_bool:  // TOKEN_names ident_list
-      table_.names = std::move(rhs[1].names);
+      // As a move would: the slot's list is left empty.
+      table_.names.clear();
+      table_.names.swap(rhs[1].names);
       table_.rows.clear();
       break;
     case r::initial_zero:  // TOKEN_ZERO
