@@ -252,8 +252,13 @@ class bddpp_manager {
  private:
   // A handle as the streams print a pointer (the null handle prints as 0).
   static const void* handle_address(bdd f);
-  // Records the name of a variable the engine has just created.
-  bdd register_var(bdd var, const std::string& name);
+  // Records the name of a variable the engine has just created, entered in
+  // the index at `place` (found free for that name).
+  bdd register_var(bdd var, const std::string& name, const name_index::place& place);
+  // The variable named `name`; when there is none, the one `make()` has the
+  // engine create, named so.
+  template <class Make>
+  bdd named_var(const std::string& name, Make make);
   // Appends the literals along the nonzero branches of `product`; true when
   // it is a product of literals.
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);

@@ -34,6 +34,18 @@ void name_index::insert(long id) {
   slots_[i] = {hash, static_cast<std::int32_t>(id)};
 }
 
+name_index::place name_index::find_place(const std::string& name) {
+  if (2 * (count_ + 1) > slots_.size()) grow();
+  const std::uint32_t hash = hash_of(name);
+  const std::size_t i = locate(name, hash);
+  return {slots_[i].id, i, hash};
+}
+
+void name_index::insert_at(const place& p, long id) {
+  ++count_;
+  slots_[p.slot] = {p.hash, static_cast<std::int32_t>(id)};
+}
+
 void name_index::erase(const std::string& name) {
   if (count_ == 0) return;
   const std::size_t mask = slots_.size() - 1;

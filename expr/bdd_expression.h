@@ -108,7 +108,9 @@ class Bddexpressionwood {
   bdd New_var_last(const std::string& name);
   long Index_new_var_last(const std::string& name);
   // Brings the tables up to the manager's current variable count.
-  void update_bdd_vars();
+  void update_bdd_vars() {
+    if (man != nullptr && man->Nb_bdd_vars() > nb_var_bdd) add_bdd_vars();
+  }
   // Stores a copy of e under its left member's index (rejects null, constant
   // and already defined left members with a message).
   void learn_expression(Bddexpression* e);
@@ -116,7 +118,7 @@ class Bddexpressionwood {
   // on this wood does (same checks, messages, dependence set and links),
   // without an equation of the caller's to copy. Returns the stored
   // equation, or null when the left member is refused.
-  Bddexpression* define(std::string name, bdd var, bdd exp);
+  Bddexpression* define(const std::string& name, bdd var, bdd exp);
   // The same, named after the left member's variable.
   Bddexpression* define(bdd var, bdd exp);
   long exp_number() const;
@@ -170,6 +172,8 @@ class Bddexpressionwood {
   friend std::ostream& operator<<(std::ostream& out, const Bddexpressionwood& w);
 
  private:
+  // update_bdd_vars when the manager has variables the tables lack.
+  void add_bdd_vars();
   // Doubles the capacity until it is at least n (fatal past the limit).
   void grow_capacity(long n, const char* who);
   // The index of the left member `var` when an equation may be stored
