@@ -20,16 +20,16 @@ void combine(bddpp_manager* man, bdd& acc, bdd operand, Op op) {
 }  // namespace
 
 tessaro::outcome enter_table(const blif_table& table, const std::string& file,
-                             Bddexpressionwood* wood) {
+                             Bddexpressionwood* wood, const int* ids, table_room& room) {
   const std::vector<std::string>& vars = table.names;
   const table_rows& pla = table.rows;
   if (vars.empty()) return tessaro::refusal(file, table.line, "", "a table names no signal");
   bddpp_manager* man = wood->my_bdd_manager();
-  // Each column's variable, looked up once for all rows.
-  std::vector<bdd> column;
-  column.reserve(vars.size());
-  for (const std::string& v : vars)
-    column.push_back(man->Bdd_var_by_name(v));
+  // Each column's variable, taken once for all rows.
+  std::vector<bdd>& column = room.column;
+  column.clear();
+  for (std::size_t i = 0; i < vars.size(); ++i)
+    column.push_back(man->Bdd_var_by_id(ids[i]));
   const size_t n = column.size();
   const std::string& output = vars.back();
   bdd out = column[n - 1];
@@ -38,7 +38,7 @@ tessaro::outcome enter_table(const blif_table& table, const std::string& file,
   // A row's literals, joined from the bottom of the variable order up: each
   // conjunction then puts one node above the product so far, and a row of
   // n literals costs n steps, not n^2 / 2 (the function is the same).
-  std::vector<std::pair<long, bdd>> literals;
+  std::vector<std::pair<long, bdd>>& literals = room.literals;
   const bool straight = tessaro::reference_paths();
   for (std::size_t r = 0; r < pla.size(); ++r) {
     const table_rows::row row = pla[r];

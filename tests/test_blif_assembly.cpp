@@ -3,6 +3,7 @@
 // tables, the order of its variables, and every refusal as a diagnostic.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -170,6 +171,102 @@ TEST(BlifAssembly, CoversGiveTheirFunctionOnRandomTables) {
       }
       EXPECT_EQ(table[minterm], (any != off) ? '1' : '0')
           << "round " << round << " minterm " << minterm;
+    }
+  }
+}
+
+// Random models whose lists share names (inputs listed twice, outputs that
+// are inputs or latch outputs, latch inputs that are inputs, locals or named
+// nowhere else, names that differ in one byte): the variables come in the
+// order of first occurrence over latch outputs, inputs, outputs, table names
+// and latch inputs, and each table's function reads the variables its names
+// give, minterm by minterm.
+TEST(BlifAssembly, SharedNamesKeepTheirFirstVariableOnRandomModels) {
+  std::mt19937 rng(77);
+  names pool;
+  for (int i = 0; i < 12; ++i) {
+    pool.push_back("p" + std::to_string(i));
+    pool.push_back("a_long_signal_name_" + std::string(1, static_cast<char>('a' + i)));
+  }
+  auto pick = [&] { return pool[rng() % pool.size()]; };
+  auto listed = [](const names& list, const std::string& name) {
+    return std::find(list.begin(), list.end(), name) != list.end();
+  };
+  for (int round = 0; round < 150; ++round) {
+    names inputs, outputs, driven;
+    for (int i = static_cast<int>(rng() % 5); i > 0; --i)
+      inputs.push_back(pick());
+    std::vector<blif_latch> latches;
+    for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
+      const std::string out = pick();
+      if (listed(inputs, out) || listed(driven, out)) continue;
+      driven.push_back(out);
+      latches.push_back({pick(), out, static_cast<int>(rng() % 2), 0});
+    }
+    std::vector<blif_table> tables;
+    for (int t = static_cast<int>(rng() % 6); t > 0; --t) {
+      const std::string y = pick();
+      if (listed(inputs, y) || listed(driven, y)) continue;
+      driven.push_back(y);
+      names columns;
+      for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
+        const std::string x = pick();
+        if (x != y && !listed(columns, x)) columns.push_back(x);
+      }
+      std::vector<std::vector<int>> rows(1 + rng() % 3);
+      for (std::vector<int>& row : rows) {
+        for (std::size_t i = 0; i < columns.size(); ++i)
+          row.push_back(static_cast<int>(rng() % 3));
+        row.push_back(1);
+      }
+      columns.push_back(y);
+      tables.push_back({columns, rows, 0});
+    }
+    for (int i = static_cast<int>(rng() % 4); i > 0; --i)
+      outputs.push_back(pick());
+    const blif_model m = model(inputs, outputs, latches, tables);
+    std::unique_ptr<b_automaton> a;
+    ASSERT_TRUE(assemble_automaton(m, a).ok()) << "round " << round;
+
+    names order;
+    auto note = [&](const std::string& name) {
+      if (!listed(order, name)) order.push_back(name);
+    };
+    for (const blif_latch& l : latches)
+      note(l.output);
+    for (const names* list : {&inputs, &outputs})
+      for (const std::string& name : *list)
+        note(name);
+    for (const blif_table& t : tables)
+      for (const std::string& name : t.names)
+        note(name);
+    for (const blif_latch& l : latches)
+      note(l.input);
+    ASSERT_EQ(variable_names(*a), order) << "round " << round;
+
+    bddpp_manager* man = a->manager_associe();
+    ASSERT_EQ(a->nb_equ_def(), static_cast<int>(tables.size()));
+    for (const blif_table& t : tables) {
+      const long k = man->Index_var_by_name(t.names.back());
+      const Bddexpression* e = a->def_wood_associee()->exp_at(k);
+      ASSERT_NE(e, nullptr) << t.names.back();
+      EXPECT_EQ(e->my_name(), t.names.back());
+      const int n = static_cast<int>(t.names.size()) - 1;
+      std::vector<bdd> vars;
+      for (int i = 0; i < n; ++i)
+        vars.push_back(man->Bdd_var_by_name(t.names[i]));
+      std::string table(std::size_t{1} << n, '?');
+      man->Truth_table(e->my_bdd_exp(), n, vars.data(), table.data());
+      for (int minterm = 0; minterm < (1 << n); ++minterm) {
+        bool any = false;
+        for (std::size_t r = 0; r < t.rows.size(); ++r) {
+          bool matches = true;
+          for (int i = 0; i < n; ++i)
+            if (t.rows[r][i] != 2 && t.rows[r][i] != ((minterm >> i) & 1)) matches = false;
+          any = any || matches;
+        }
+        EXPECT_EQ(table[minterm], any ? '1' : '0') << t.names.back() << " minterm " << minterm;
+      }
     }
   }
 }
