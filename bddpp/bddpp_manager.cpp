@@ -54,6 +54,14 @@ bdd bddpp_manager::New_var_after(bdd v, const std::string& name) {
   return named_var(name, [this, v] { return bdd_new_var_after(internal_man, v); });
 }
 
+void bddpp_manager::Reserve_vars(long count) {
+  if (count <= 0) return;
+  const auto n = static_cast<std::size_t>(count);
+  names_by_id.reserve(n);
+  assoc_by_id.reserve(n);
+  id_by_name.reserve(n);
+}
+
 bdd bddpp_manager::Bdd_var_by_name(const std::string& name) const {
   const long id = id_by_name.find(name);
   if (id < 0) return 0;

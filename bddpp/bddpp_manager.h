@@ -47,6 +47,10 @@ class bddpp_manager {
   bdd New_var_before(bdd v, const std::string& name);
   bdd New_var_after(bdd v, const std::string& name);
 
+  // Room for `count` named variables in all, made before they are created
+  // one by one (their order and ids are unchanged).
+  void Reserve_vars(long count);
+
   // Null / -1 when no variable has that name.
   bdd Bdd_var_by_name(const std::string& name) const;
   long Index_var_by_name(const std::string& name) const;

@@ -66,9 +66,20 @@ void name_index::erase(const std::string& name) {
 }
 
 void name_index::grow() {
+  rehash(slots_.empty() ? 64 : 2 * slots_.size());
+}
+
+void name_index::reserve(std::size_t count) {
+  std::size_t size = slots_.empty() ? 64 : slots_.size();
+  while (2 * count > size)
+    size *= 2;
+  if (size > slots_.size()) rehash(size);
+}
+
+void name_index::rehash(std::size_t size) {
   std::vector<slot> old;
   old.swap(slots_);
-  slots_.assign(old.empty() ? 64 : 2 * old.size(), slot{0, -1});
+  slots_.assign(size, slot{0, -1});
   const std::size_t mask = slots_.size() - 1;
   for (const slot& s : old) {
     if (s.id < 0) continue;

@@ -32,6 +32,8 @@ class name_index {
   // Removes the entry of `name` when there is one.
   void erase(const std::string& name);
   std::size_t size() const { return count_; }
+  // Room for `count` entries in all without growing.
+  void reserve(std::size_t count);
 
  private:
   // Eight bytes: ids stay far below 2^31, and 32 bits of hash are enough to
@@ -44,6 +46,8 @@ class name_index {
   // Index of the slot holding `name`, or of the empty slot ending its run.
   std::size_t locate(const std::string& name, std::uint32_t hash) const;
   void grow();
+  // Moves the entries into a table of `size` slots, a power of two.
+  void rehash(std::size_t size);
 
   const std::vector<std::string>* names_;
   std::vector<slot> slots_;
