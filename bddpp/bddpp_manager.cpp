@@ -97,8 +97,9 @@ const std::string& bddpp_manager::Name_var_by_id(long id) const {
 }
 
 const std::string& bddpp_manager::Name_var_by_bdd(bdd f) const {
-  const long index = bdd_if_index(internal_man, f);
-  if (index >= 0 && index < Nb_bdd_vars()) return Name_var_by_index(index);
+  // The top node's own id names its variable: no detour through the order.
+  const long id = bdd_if_id(internal_man, f);
+  if (id >= 1) return Name_var_by_id(id - 1);
   if (f != 0 && f == bdd_one(internal_man)) return kOneName;
   if (f != 0 && f == bdd_zero(internal_man)) return kZeroName;
   std::cerr << "error in bddpp_manager::Name_var_by_bdd()" << std::endl;

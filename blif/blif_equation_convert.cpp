@@ -17,6 +17,21 @@ void combine(bddpp_manager* man, bdd& acc, bdd operand, Op op) {
   acc = result;
 }
 
+// The product of a row's (index, literal) pairs, whose references it takes,
+// joined from the bottom of the variable order up: each conjunction then
+// puts one node above the product so far, and a row of n literals costs n
+// steps, not n^2 / 2. The lowest literal starts the product, so a row of
+// one literal costs no operation (the function is the same).
+bdd row_product(bddpp_manager* man, std::vector<std::pair<long, bdd>>& literals) {
+  if (literals.empty()) return man->Bdd_one();
+  std::sort(literals.begin(), literals.end(),
+            [](const auto& a, const auto& b) { return a.first > b.first; });
+  bdd p = literals.front().second;
+  for (std::size_t k = 1; k < literals.size(); ++k)
+    combine(man, p, literals[k].second, &bddpp_manager::Bdd_and);
+  return p;
+}
+
 }  // namespace
 
 tessaro::outcome enter_table(const blif_table& table, const std::string& file,
@@ -35,9 +50,6 @@ tessaro::outcome enter_table(const blif_table& table, const std::string& file,
   bdd out = column[n - 1];
   bdd sum = man->Bdd_zero();
   bool on_rows = false, off_rows = false;
-  // A row's literals, joined from the bottom of the variable order up: each
-  // conjunction then puts one node above the product so far, and a row of
-  // n literals costs n steps, not n^2 / 2 (the function is the same).
   std::vector<std::pair<long, bdd>>& literals = room.literals;
   const bool straight = tessaro::reference_paths();
   for (std::size_t r = 0; r < pla.size(); ++r) {
@@ -50,7 +62,7 @@ tessaro::outcome enter_table(const blif_table& table, const std::string& file,
       return d;
     }
     literals.clear();
-    bdd p = man->Bdd_one();
+    bdd p = man->Bdd_one();  // the product so far on the straightforward path
     bool off = false;
     for (size_t i = 0; i < row.size(); ++i) {
       const int value = row[i];
@@ -64,12 +76,14 @@ tessaro::outcome enter_table(const blif_table& table, const std::string& file,
           literals.emplace_back(man->Bdd_if_index(column[i]), literal);
       }
     }
-    std::sort(literals.begin(), literals.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& [index, literal] : literals)
-      combine(man, p, literal, &bddpp_manager::Bdd_and);
+    if (!straight) p = row_product(man, literals);
     (off ? off_rows : on_rows) = true;
-    combine(man, sum, p, &bddpp_manager::Bdd_or);
+    // The empty sum or a product is that product: the first row costs no
+    // operation.
+    if (!straight && sum == man->Bdd_zero())
+      sum = p;
+    else
+      combine(man, sum, p, &bddpp_manager::Bdd_or);
   }
   if (on_rows && off_rows) {
     man->Bdd_free(sum);

@@ -72,6 +72,7 @@ TEST_F(BddppManager, RandomCreationsAgreeWithAModelOfTheOrder) {
     }
     ASSERT_EQ(made, man.Bdd_var_by_name(name)) << name;
     ASSERT_EQ(man.Id_var_by_bdd(made), ids[name]) << name;
+    ASSERT_EQ(man.Name_var_by_bdd(made), name);
   }
   EXPECT_EQ(names_by_index(), order);
   for (const auto& [name, id] : ids) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "blif/blif_assembly.h"
+#include "support/reference_paths.h"
 
 namespace {
 
@@ -268,5 +269,46 @@ TEST(BlifAssembly, SharedNamesKeepTheirFirstVariableOnRandomModels) {
         EXPECT_EQ(table[minterm], any ? '1' : '0') << t.names.back() << " minterm " << minterm;
       }
     }
+  }
+}
+
+// The conversion's shortcuts (a row's lowest literal starting its product,
+// the first row standing for the sum) against the straightforward path that
+// joins every literal to one and every row to zero: the same function, on
+// random tables that name a signal twice (a row can then contradict
+// itself), rows of dashes only, rows shorter than the names, tables of no
+// input and of OFF rows.
+TEST(BlifAssembly, ShortcutsOfTheConversionAgreeWithTheStraightforwardPath) {
+  std::mt19937 rng(91);
+  for (int round = 0; round < 300; ++round) {
+    const int n = static_cast<int>(rng() % 5);
+    names columns;
+    for (int i = 0; i < n; ++i)
+      columns.push_back("x" + std::to_string(rng() % 4));
+    columns.push_back("y");
+    const bool off = rng() % 4 == 0;
+    std::vector<std::vector<int>> rows(1 + rng() % 4);
+    for (std::vector<int>& row : rows) {
+      const int length = !off && rng() % 5 == 0 ? static_cast<int>(rng() % (n + 1)) : n + 1;
+      for (int i = 0; i < length; ++i)
+        row.push_back(i == n ? (off ? 0 : 1) : static_cast<int>(rng() % 3));
+    }
+    const blif_model m = model({"x0", "x1", "x2", "x3"}, {"y"}, {}, {{columns, rows, 1}});
+    std::string tables[2];
+    for (const bool straight : {false, true}) {
+      tessaro::reference_paths() = straight;
+      std::unique_ptr<b_automaton> a;
+      const bool built = assemble_automaton(m, a).ok();
+      tessaro::reference_paths() = false;
+      ASSERT_TRUE(built) << "round " << round;
+      bddpp_manager* man = a->manager_associe();
+      bdd vars[4];
+      for (int i = 0; i < 4; ++i)
+        vars[i] = man->Bdd_var_by_name("x" + std::to_string(i));
+      std::string& table = tables[straight];
+      table.assign(16, '?');
+      man->Truth_table(a->equ_def(0)->my_bdd_exp(), 4, vars, table.data());
+    }
+    EXPECT_EQ(tables[0], tables[1]) << "round " << round;
   }
 }
