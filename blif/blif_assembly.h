@@ -36,6 +36,7 @@ tessaro::outcome check_model_signals(const blif_model& model);
 struct table_room {
   std::vector<bdd> column;                     // the variable of each name
   std::vector<std::pair<long, bdd>> literals;  // (index, literal) of a row
+  std::vector<long> support;                   // of a table of one row
 };
 
 // Enters the equation of `table` (output = the table's function) into

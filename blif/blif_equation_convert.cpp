@@ -32,6 +32,20 @@ bdd row_product(bddpp_manager* man, std::vector<std::pair<long, bdd>>& literals)
   return p;
 }
 
+// The support of the product of `literals`, sorted by row_product from the
+// highest index down, into `support` (ascending): their indexes when they
+// are all different. False when a variable occurs twice (the product may
+// then lose it, or be zero), the support being left to a walk.
+bool product_support(const std::vector<std::pair<long, bdd>>& literals,
+                     std::vector<long>& support) {
+  support.clear();
+  for (auto it = literals.rbegin(); it != literals.rend(); ++it) {
+    if (!support.empty() && support.back() == it->first) return false;
+    support.push_back(it->first);
+  }
+  return true;
+}
+
 }  // namespace
 
 tessaro::outcome enter_table(const blif_table& table, const std::string& file,
@@ -97,7 +111,10 @@ tessaro::outcome enter_table(const blif_table& table, const std::string& file,
     f = man->Bdd_not(sum);
     man->Bdd_free(sum);
   }
-  wood->define(output, out, f);
+  if (!straight && pla.size() == 1 && product_support(literals, room.support))
+    wood->define(output, out, f, room.support);
+  else
+    wood->define(output, out, f);
   man->Bdd_free(f);
   return {};
 }

@@ -107,13 +107,23 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
 }
 
 Bddexpression* Bddexpressionwood::define(const std::string& name, bdd var, bdd exp) {
+  return enter(name, var, exp, nullptr);
+}
+
+Bddexpression* Bddexpressionwood::define(const std::string& name, bdd var, bdd exp,
+                                         const std::vector<long>& support) {
+  return enter(name, var, exp, &support);
+}
+
+Bddexpression* Bddexpressionwood::enter(const std::string& name, bdd var, bdd exp,
+                                        const std::vector<long>* support) {
   // Building an equation on the wood brings the tables up to date first.
   update_bdd_vars();
   const long k = free_index(var);
   if (k < 0) return nullptr;
   Bddexpression* e = stored.make(this);
   e->name = name;
-  e->take_members(this, var, exp, 0, 0);
+  e->take_members(this, var, exp, 0, 0, support);
   store(k, e);
   return e;
 }

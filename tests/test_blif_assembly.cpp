@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -273,8 +274,10 @@ TEST(BlifAssembly, SharedNamesKeepTheirFirstVariableOnRandomModels) {
 }
 
 // The conversion's shortcuts (a row's lowest literal starting its product,
-// the first row standing for the sum) against the straightforward path that
-// joins every literal to one and every row to zero: the same function, on
+// the first row standing for the sum, the support of a table of one row
+// read off its literals) against the straightforward path that joins every
+// literal to one and every row to zero and walks the function for its
+// support: the same function and the same dependence set, on
 // random tables that name a signal twice (a row can then contradict
 // itself), rows of dashes only, rows shorter than the names, tables of no
 // input and of OFF rows.
@@ -295,6 +298,7 @@ TEST(BlifAssembly, ShortcutsOfTheConversionAgreeWithTheStraightforwardPath) {
     }
     const blif_model m = model({"x0", "x1", "x2", "x3"}, {"y"}, {}, {{columns, rows, 1}});
     std::string tables[2];
+    std::string dependences[2];
     for (const bool straight : {false, true}) {
       tessaro::reference_paths() = straight;
       std::unique_ptr<b_automaton> a;
@@ -308,7 +312,11 @@ TEST(BlifAssembly, ShortcutsOfTheConversionAgreeWithTheStraightforwardPath) {
       std::string& table = tables[straight];
       table.assign(16, '?');
       man->Truth_table(a->equ_def(0)->my_bdd_exp(), 4, vars, table.data());
+      std::ostringstream text;
+      text << a->equ_def(0)->dependances();
+      dependences[straight] = text.str();
     }
     EXPECT_EQ(tables[0], tables[1]) << "round " << round;
+    EXPECT_EQ(dependences[0], dependences[1]) << "round " << round;
   }
 }
