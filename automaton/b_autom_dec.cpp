@@ -23,6 +23,9 @@ b_autom_dec::b_autom_dec(std::vector<std::string> state_vars, std::vector<std::s
   storage->def_wood = std::make_unique<Bddexpressionwood>(man);
   // Every name gets its variable (a name listed twice keeps its first one),
   // then both tables are brought up to the variables at once.
+  man->Reserve_vars(static_cast<long>(storage->state_var_names.size() +
+                                      storage->input_names.size() + storage->output_names.size() +
+                                      storage->local_names.size()));
   for (const auto* list : {&storage->state_var_names, &storage->input_names, &storage->output_names,
                            &storage->local_names})
     for (const std::string& name : *list)

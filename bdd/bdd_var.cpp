@@ -57,10 +57,13 @@ int locate_child(const var_block_* b, int index) {
   return lo;
 }
 
+// A block's array of children has room for a power of two of them, so that
+// adding one resizes it only when it is full.
 void insert_leaf(bdd_manager m, var_block_* b, int pos, int index) {
   int n = b->num_children;
-  b->children = static_cast<var_block_**>(
-      mem_resize_block(b->children, static_cast<std::size_t>(n + 1) * sizeof(var_block_*)));
+  if ((n & (n - 1)) == 0)
+    b->children = static_cast<var_block_**>(mem_resize_block(
+        b->children, static_cast<std::size_t>(n == 0 ? 1 : 2 * n) * sizeof(var_block_*)));
   for (int i = n; i > pos; --i) {
     b->children[i] = b->children[i - 1];
     shift_block(b->children[i]);

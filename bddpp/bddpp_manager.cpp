@@ -16,35 +16,50 @@ const void* bddpp_manager::handle_address(bdd f) {
   return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(f));
 }
 
-bdd bddpp_manager::register_var(bdd var, const std::string& name) {
+bdd bddpp_manager::register_var(bdd var, const std::string& name, const name_index::place& place) {
   if (var == 0) return 0;
   const long id = bdd_if_id(internal_man, var) - 1;
-  if (id >= static_cast<long>(names_by_id.size())) {
-    names_by_id.resize(static_cast<std::size_t>(id) + 1);
-    assoc_by_id.resize(static_cast<std::size_t>(id) + 1, 0);
+  const auto at = static_cast<std::size_t>(id);
+  if (at == names_by_id.size()) {
+    names_by_id.push_back(name);
+    assoc_by_id.push_back(0);
+  } else {
+    if (at > names_by_id.size()) {
+      names_by_id.resize(at + 1);
+      assoc_by_id.resize(at + 1, 0);
+    }
+    names_by_id[at] = name;
+    assoc_by_id[at] = 0;
   }
-  names_by_id[static_cast<std::size_t>(id)] = name;
-  assoc_by_id[static_cast<std::size_t>(id)] = 0;
-  id_by_name.insert(id);
+  id_by_name.insert_at(place, id);
   return var;
 }
 
+template <class Make>
+bdd bddpp_manager::named_var(const std::string& name, Make make) {
+  const name_index::place place = id_by_name.find_place(name);
+  if (place.id >= 0) return bdd_var_with_id(internal_man, place.id + 1);
+  return register_var(make(), name, place);
+}
+
 bdd bddpp_manager::New_var_last(const std::string& name) {
-  bdd existing = Bdd_var_by_name(name);
-  if (existing != 0) return existing;
-  return register_var(bdd_new_var_last(internal_man), name);
+  return named_var(name, [this] { return bdd_new_var_last(internal_man); });
 }
 
 bdd bddpp_manager::New_var_before(bdd v, const std::string& name) {
-  bdd existing = Bdd_var_by_name(name);
-  if (existing != 0) return existing;
-  return register_var(bdd_new_var_before(internal_man, v), name);
+  return named_var(name, [this, v] { return bdd_new_var_before(internal_man, v); });
 }
 
 bdd bddpp_manager::New_var_after(bdd v, const std::string& name) {
-  bdd existing = Bdd_var_by_name(name);
-  if (existing != 0) return existing;
-  return register_var(bdd_new_var_after(internal_man, v), name);
+  return named_var(name, [this, v] { return bdd_new_var_after(internal_man, v); });
+}
+
+void bddpp_manager::Reserve_vars(long count) {
+  if (count <= 0) return;
+  const auto n = static_cast<std::size_t>(count);
+  names_by_id.reserve(n);
+  assoc_by_id.reserve(n);
+  id_by_name.reserve(n);
 }
 
 bdd bddpp_manager::Bdd_var_by_name(const std::string& name) const {
@@ -82,8 +97,9 @@ const std::string& bddpp_manager::Name_var_by_id(long id) const {
 }
 
 const std::string& bddpp_manager::Name_var_by_bdd(bdd f) const {
-  const long index = bdd_if_index(internal_man, f);
-  if (index >= 0 && index < Nb_bdd_vars()) return Name_var_by_index(index);
+  // The top node's own id names its variable: no detour through the order.
+  const long id = bdd_if_id(internal_man, f);
+  if (id >= 1) return Name_var_by_id(id - 1);
   if (f != 0 && f == bdd_one(internal_man)) return kOneName;
   if (f != 0 && f == bdd_zero(internal_man)) return kZeroName;
   std::cerr << "error in bddpp_manager::Name_var_by_bdd()" << std::endl;

@@ -47,6 +47,10 @@ class bddpp_manager {
   bdd New_var_before(bdd v, const std::string& name);
   bdd New_var_after(bdd v, const std::string& name);
 
+  // Room for `count` named variables in all, made before they are created
+  // one by one (their order and ids are unchanged).
+  void Reserve_vars(long count);
+
   // Null / -1 when no variable has that name.
   bdd Bdd_var_by_name(const std::string& name) const;
   long Index_var_by_name(const std::string& name) const;
@@ -252,8 +256,13 @@ class bddpp_manager {
  private:
   // A handle as the streams print a pointer (the null handle prints as 0).
   static const void* handle_address(bdd f);
-  // Records the name of a variable the engine has just created.
-  bdd register_var(bdd var, const std::string& name);
+  // Records the name of a variable the engine has just created, entered in
+  // the index at `place` (found free for that name).
+  bdd register_var(bdd var, const std::string& name, const name_index::place& place);
+  // The variable named `name`; when there is none, the one `make()` has the
+  // engine create, named so.
+  template <class Make>
+  bdd named_var(const std::string& name, Make make);
   // Appends the literals along the nonzero branches of `product`; true when
   // it is a product of literals.
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);

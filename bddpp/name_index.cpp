@@ -34,6 +34,18 @@ void name_index::insert(long id) {
   slots_[i] = {hash, static_cast<std::int32_t>(id)};
 }
 
+name_index::place name_index::find_place(const std::string& name) {
+  if (2 * (count_ + 1) > slots_.size()) grow();
+  const std::uint32_t hash = hash_of(name);
+  const std::size_t i = locate(name, hash);
+  return {slots_[i].id, i, hash};
+}
+
+void name_index::insert_at(const place& p, long id) {
+  ++count_;
+  slots_[p.slot] = {p.hash, static_cast<std::int32_t>(id)};
+}
+
 void name_index::erase(const std::string& name) {
   if (count_ == 0) return;
   const std::size_t mask = slots_.size() - 1;
@@ -54,9 +66,20 @@ void name_index::erase(const std::string& name) {
 }
 
 void name_index::grow() {
+  rehash(slots_.empty() ? 64 : 2 * slots_.size());
+}
+
+void name_index::reserve(std::size_t count) {
+  std::size_t size = slots_.empty() ? 64 : slots_.size();
+  while (2 * count > size)
+    size *= 2;
+  if (size > slots_.size()) rehash(size);
+}
+
+void name_index::rehash(std::size_t size) {
   std::vector<slot> old;
   old.swap(slots_);
-  slots_.assign(old.empty() ? 64 : 2 * old.size(), slot{0, -1});
+  slots_.assign(size, slot{0, -1});
   const std::size_t mask = slots_.size() - 1;
   for (const slot& s : old) {
     if (s.id < 0) continue;

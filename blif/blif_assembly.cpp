@@ -29,26 +29,53 @@ std::vector<std::string> latch_outputs(const blif_model& model) {
   return names;
 }
 
-// Every name of a table that is neither an input, an output, a latch output
-// nor already listed, in order of first occurrence; then every latch input
-// that occurs nowhere else (an undriven signal of the model).
-std::vector<std::string> model_locals(const blif_model& model) {
+// The locals of a model and the variable of every table name, known from
+// one pass over the names.
+struct model_names {
+  // Every name of a table that is neither an input, an output, a latch
+  // output nor already listed, in order of first occurrence; then every
+  // latch input that occurs nowhere else (an undriven signal of the model).
   std::vector<std::string> locals;
-  // Views of the model's names, which stay in place meanwhile.
-  tessaro::name_set known(model.inputs.size() + model.outputs.size() + 2 * model.latches.size() +
-                          model.tables.size());
-  for (const std::string& name : model.inputs)
-    known.insert(name);
-  for (const std::string& name : model.outputs)
-    known.insert(name);
-  for (const blif_latch& latch : model.latches)
-    known.insert(latch.output);
+  // The manager id of each name of each table, table after table: the
+  // declaration creates one variable per new name, in the order latch
+  // outputs, inputs, outputs, locals, so a name's id is its rank among the
+  // distinct names in that order.
+  std::vector<int> table_ids;
+};
+
+model_names number_names(const blif_model& model) {
+  model_names numbered;
+  std::size_t table_names = 0;
   for (const blif_table& table : model.tables)
-    for (const std::string& name : table.names)
-      if (known.insert(name)) locals.push_back(name);
+    table_names += table.names.size();
+  numbered.table_ids.reserve(table_names);
+  // Views of the model's names, which stay in place meanwhile.
+  tessaro::name_set ids(model.inputs.size() + model.outputs.size() + 2 * model.latches.size() +
+                        model.tables.size());
+  int next = 0;
+  // The id of `name`, a new one when it is new.
+  auto id_of = [&](const std::string& name, bool& fresh) {
+    const int* known = ids.insert_or_find(name, next);
+    fresh = known == nullptr;
+    return fresh ? next++ : *known;
+  };
+  bool fresh = false;
   for (const blif_latch& latch : model.latches)
-    if (known.insert(latch.input)) locals.push_back(latch.input);
-  return locals;
+    id_of(latch.output, fresh);
+  for (const std::string& name : model.inputs)
+    id_of(name, fresh);
+  for (const std::string& name : model.outputs)
+    id_of(name, fresh);
+  for (const blif_table& table : model.tables)
+    for (const std::string& name : table.names) {
+      numbered.table_ids.push_back(id_of(name, fresh));
+      if (fresh) numbered.locals.push_back(name);
+    }
+  for (const blif_latch& latch : model.latches) {
+    id_of(latch.input, fresh);
+    if (fresh) numbered.locals.push_back(latch.input);
+  }
+  return numbered;
 }
 
 // One transition per latch: the next value of its output is its input.
@@ -92,17 +119,21 @@ tessaro::outcome assemble_automaton(const blif_model& model,
 
 tessaro::outcome assemble_checked_automaton(const blif_model& model,
                                             std::unique_ptr<b_automaton>& automaton) {
+  model_names numbered = number_names(model);
   b_autom_dec dec(latch_outputs(model), distinct(model.inputs), distinct(model.outputs),
-                  model_locals(model));
+                  std::move(numbered.locals));
   enter_transitions(model, dec);
   const bdd init = initial_state(model, dec);
   bddpp_manager* man = dec.manager_associe();
+  const int* ids = numbered.table_ids.data();
+  table_room room;
   for (const blif_table& table : model.tables) {
-    tessaro::outcome entered = enter_table(table, model.file, dec.def_wood_associee());
+    tessaro::outcome entered = enter_table(table, model.file, dec.def_wood_associee(), ids, room);
     if (!entered) {
       man->Bdd_free(init);
       return entered;
     }
+    ids += table.names.size();
   }
   automaton = std::make_unique<b_automaton>(&dec, init, man->Bdd_one(), man->Bdd_zero());
   return {};

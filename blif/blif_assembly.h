@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "automaton/b_automaton.h"
 #include "blif/blif_model.h"
@@ -30,10 +32,17 @@ tessaro::outcome assemble_checked_automaton(const blif_model& model,
 // output, a latch output defined by a table.
 tessaro::outcome check_model_signals(const blif_model& model);
 
+// Rooms that enter_table reuses from one table to the next.
+struct table_room {
+  std::vector<bdd> column;                     // the variable of each name
+  std::vector<std::pair<long, bdd>> literals;  // (index, literal) of a row
+  std::vector<long> support;                   // of a table of one row
+};
+
 // Enters the equation of `table` (output = the table's function) into
-// `wood`, whose manager has a variable for each of its names. Refuses a row
-// longer than its names, with the fixed text "error in blif definition about
-// y variable", a table that mixes rows of output 1 and of output 0, and a
-// table without names.
+// `wood`, whose manager has a variable for each of its names; ids[i] is the
+// manager id of table.names[i]. Refuses a row longer than its names, with
+// the fixed text "error in blif definition about y variable", a table that
+// mixes rows of output 1 and of output 0, and a table without names.
 tessaro::outcome enter_table(const blif_table& table, const std::string& file,
-                             Bddexpressionwood* wood);
+                             Bddexpressionwood* wood, const int* ids, table_room& room);

@@ -87,7 +87,8 @@ void Bddexpression::release_members() {
   bdd_var = bdd_exp = dependances_of = 0;
 }
 
-void Bddexpression::take_members(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {
+void Bddexpression::take_members(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late,
+                                 const std::vector<long>* support) {
   pw = wood;
   bddpp_manager* man = my_bdd_manager();
   if (man != nullptr) {
@@ -96,7 +97,14 @@ void Bddexpression::take_members(Bddexpressionwood* wood, bdd var, bdd exp, long
   }
   earliest_date = early;
   latest_date = late;
-  if (pw != nullptr) build_normal_dependances();
+  if (pw == nullptr) return;
+  if (support == nullptr || man == nullptr || bdd_exp == 0) {
+    build_normal_dependances();
+    return;
+  }
+  pw->update_bdd_vars();
+  aval_dependance.assign_sorted(*support);
+  note_dependances();
 }
 
 void Bddexpression::attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late) {

@@ -72,8 +72,11 @@ class Bddexpression {
   friend class Bddexpressionwood;
 
   // Sets the wood, new references to both members and the dates, then the
-  // dependence set when there is a wood; enters nothing into the wood.
-  void take_members(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
+  // dependence set when there is a wood (`support` when not null, the
+  // support of exp, ascending; a walk of exp otherwise); enters nothing
+  // into the wood.
+  void take_members(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late,
+                    const std::vector<long>* support = nullptr);
   // take_members, then enters a copy into the wood.
   void attach(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
   void release_members();
@@ -108,7 +111,9 @@ class Bddexpressionwood {
   bdd New_var_last(const std::string& name);
   long Index_new_var_last(const std::string& name);
   // Brings the tables up to the manager's current variable count.
-  void update_bdd_vars();
+  void update_bdd_vars() {
+    if (man != nullptr && man->Nb_bdd_vars() > nb_var_bdd) add_bdd_vars();
+  }
   // Stores a copy of e under its left member's index (rejects null, constant
   // and already defined left members with a message).
   void learn_expression(Bddexpression* e);
@@ -116,7 +121,11 @@ class Bddexpressionwood {
   // on this wood does (same checks, messages, dependence set and links),
   // without an equation of the caller's to copy. Returns the stored
   // equation, or null when the left member is refused.
-  Bddexpression* define(std::string name, bdd var, bdd exp);
+  Bddexpression* define(const std::string& name, bdd var, bdd exp);
+  // The same when the caller knows the support of exp: `support`, the
+  // indexes exp depends on, ascending, stands for a walk of exp.
+  Bddexpression* define(const std::string& name, bdd var, bdd exp,
+                        const std::vector<long>& support);
   // The same, named after the left member's variable.
   Bddexpression* define(bdd var, bdd exp);
   long exp_number() const;
@@ -170,6 +179,8 @@ class Bddexpressionwood {
   friend std::ostream& operator<<(std::ostream& out, const Bddexpressionwood& w);
 
  private:
+  // update_bdd_vars when the manager has variables the tables lack.
+  void add_bdd_vars();
   // Doubles the capacity until it is at least n (fatal past the limit).
   void grow_capacity(long n, const char* who);
   // The index of the left member `var` when an equation may be stored
@@ -178,6 +189,8 @@ class Bddexpressionwood {
   long free_index(bdd var);
   // Stores `e`, one of `stored`, at index k with its upstream links.
   void store(long k, Bddexpression* e);
+  // define, with exp's support walked when `support` is null.
+  Bddexpression* enter(const std::string& name, bdd var, bdd exp, const std::vector<long>* support);
 
   bddpp_manager* man;
   // Number of defined indexes; their ascending list is rebuilt on demand

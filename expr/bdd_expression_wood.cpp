@@ -42,9 +42,8 @@ long Bddexpressionwood::Index_new_var_last(const std::string& name) {
   return man->Bdd_if_index(New_var_last(name));
 }
 
-void Bddexpressionwood::update_bdd_vars() {
-  const long n = man ? man->Nb_bdd_vars() : 0;
-  if (nb_var_bdd >= n) return;
+void Bddexpressionwood::add_bdd_vars() {
+  const long n = man->Nb_bdd_vars();
   if (nb_max_var_bdd < n) {
     grow_capacity(n, "in Bddexpressionwood: Nb bdd vars reached!");
     // The equations' dependence sets are recomputed over the new variables.
@@ -107,20 +106,31 @@ void Bddexpressionwood::learn_expression(Bddexpression* e) {
   store(k, copy);
 }
 
-Bddexpression* Bddexpressionwood::define(std::string name, bdd var, bdd exp) {
+Bddexpression* Bddexpressionwood::define(const std::string& name, bdd var, bdd exp) {
+  return enter(name, var, exp, nullptr);
+}
+
+Bddexpression* Bddexpressionwood::define(const std::string& name, bdd var, bdd exp,
+                                         const std::vector<long>& support) {
+  return enter(name, var, exp, &support);
+}
+
+Bddexpression* Bddexpressionwood::enter(const std::string& name, bdd var, bdd exp,
+                                        const std::vector<long>* support) {
   // Building an equation on the wood brings the tables up to date first.
   update_bdd_vars();
   const long k = free_index(var);
   if (k < 0) return nullptr;
   Bddexpression* e = stored.make(this);
-  e->setName(std::move(name));
-  e->take_members(this, var, exp, 0, 0);
+  e->name = name;
+  e->take_members(this, var, exp, 0, 0, support);
   store(k, e);
   return e;
 }
 
 Bddexpression* Bddexpressionwood::define(bdd var, bdd exp) {
-  return define(man ? man->Name_var_by_bdd(var) : std::string(), var, exp);
+  static const std::string no_name;
+  return define(man ? man->Name_var_by_bdd(var) : no_name, var, exp);
 }
 
 long Bddexpressionwood::exp_number() const {

@@ -13,7 +13,18 @@
 
 namespace tessaro {
 
-// A 64-bit hash of a name, taking eight bytes at a time.
+// One step of the hash over the last bytes: `word` enters at the bottom, so
+// that the multiplication carries every bit of it upwards, and the shift
+// brings the top back down.
+inline std::uint64_t name_tail_step(std::uint64_t h, std::uint64_t word) {
+  h = (h ^ word) * 0xc4ceb9fe1a85ec53u;
+  return h ^ (h >> 29);
+}
+
+// A 64-bit hash of a name, taking eight bytes at a time, then the last n < 8
+// bytes in at most two loads: the first and the last four of them (which
+// overlap when n < 8), or the first, middle and last byte. Every byte
+// counts, and the length enters first, so those loads tell the names apart.
 inline std::uint64_t name_hash(std::string_view name) {
   const char* p = name.data();
   std::size_t n = name.size();
@@ -26,11 +37,17 @@ inline std::uint64_t name_hash(std::string_view name) {
     p += 8;
     n -= 8;
   }
-  std::uint64_t tail = 0;
-  for (std::size_t i = 0; i < n; ++i)
-    tail |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-  h = (h ^ tail) * 0xc4ceb9fe1a85ec53u;
-  h ^= h >> 29;
+  if (n >= 4) {
+    std::uint32_t first, last;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + n - 4, 4);
+    h = name_tail_step(name_tail_step(h, first), last);
+  } else {
+    const auto byte = [p](std::size_t i) {
+      return std::uint64_t{static_cast<unsigned char>(p[i])};
+    };
+    h = name_tail_step(h, n == 0 ? 0 : byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16);
+  }
   h *= 0xff51afd7ed558ccdu;
   return h ^ (h >> 32);
 }

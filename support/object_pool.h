@@ -30,7 +30,8 @@ class object_pool {
   template <class... Args>
   T* make(Args&&... args) {
     if (blocks_.empty() || used_ == kBlock) {
-      blocks_.push_back(std::make_unique<slot[]>(kBlock));
+      // Raw room: each slot is built when its object is made, not cleared first.
+      blocks_.push_back(std::unique_ptr<slot[]>(new slot[kBlock]));
       used_ = 0;
     }
     T* object = new (blocks_.back()[used_].bytes) T(std::forward<Args>(args)...);

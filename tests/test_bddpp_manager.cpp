@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,38 @@ TEST_F(BddppManager, CreatingAnExistingNameReturnsTheSameVariable) {
   EXPECT_EQ(man.New_var_before(q, "p"), p);
   EXPECT_EQ(man.New_var_after(p, "q"), q);
   EXPECT_EQ(names_by_index(), (Names{"p", "q"}));
+}
+
+// Random creations at the end, before and after variables, with names met
+// again (which give back their variable and create nothing), against a
+// model of the order and of the ids: every lookup in both directions agrees.
+TEST_F(BddppManager, RandomCreationsAgreeWithAModelOfTheOrder) {
+  std::mt19937 rng(23);
+  Names order;                      // names by index
+  std::map<std::string, long> ids;  // manager ids by name
+  for (int step = 0; step < 3000; ++step) {
+    const std::string name = (step % 2 ? "s" : "a_longer_name_") + std::to_string(rng() % 1500);
+    const int where = order.empty() ? 0 : static_cast<int>(rng() % 3);
+    const long at = order.empty() ? 0 : static_cast<long>(rng() % order.size());
+    const bdd near = man.Bdd_var_by_index(at);
+    const bdd made = where == 0   ? man.New_var_last(name)
+                     : where == 1 ? man.New_var_before(near, name)
+                                  : man.New_var_after(near, name);
+    if (ids.count(name) == 0) {
+      const long index = where == 0 ? static_cast<long>(order.size()) : at + (where == 2);
+      order.insert(order.begin() + index, name);
+      ids[name] = static_cast<long>(ids.size());
+    }
+    ASSERT_EQ(made, man.Bdd_var_by_name(name)) << name;
+    ASSERT_EQ(man.Id_var_by_bdd(made), ids[name]) << name;
+    ASSERT_EQ(man.Name_var_by_bdd(made), name);
+  }
+  EXPECT_EQ(names_by_index(), order);
+  for (const auto& [name, id] : ids) {
+    EXPECT_EQ(man.Id_var_by_name(name), id);
+    EXPECT_EQ(man.Name_var_by_id(id), name);
+  }
+  EXPECT_EQ(man.Bdd_var_by_name("s1500"), 0u);
 }
 
 TEST_F(BddppManager, InsertionsShiftTheIndexesAndKeepTheIds) {

@@ -3,12 +3,15 @@
 // tables, the order of its variables, and every refusal as a diagnostic.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "blif/blif_assembly.h"
+#include "support/reference_paths.h"
 
 namespace {
 
@@ -171,5 +174,149 @@ TEST(BlifAssembly, CoversGiveTheirFunctionOnRandomTables) {
       EXPECT_EQ(table[minterm], (any != off) ? '1' : '0')
           << "round " << round << " minterm " << minterm;
     }
+  }
+}
+
+// Random models whose lists share names (inputs listed twice, outputs that
+// are inputs or latch outputs, latch inputs that are inputs, locals or named
+// nowhere else, names that differ in one byte): the variables come in the
+// order of first occurrence over latch outputs, inputs, outputs, table names
+// and latch inputs, and each table's function reads the variables its names
+// give, minterm by minterm.
+TEST(BlifAssembly, SharedNamesKeepTheirFirstVariableOnRandomModels) {
+  std::mt19937 rng(77);
+  names pool;
+  for (int i = 0; i < 12; ++i) {
+    pool.push_back("p" + std::to_string(i));
+    pool.push_back("a_long_signal_name_" + std::string(1, static_cast<char>('a' + i)));
+  }
+  auto pick = [&] { return pool[rng() % pool.size()]; };
+  auto listed = [](const names& list, const std::string& name) {
+    return std::find(list.begin(), list.end(), name) != list.end();
+  };
+  for (int round = 0; round < 150; ++round) {
+    names inputs, outputs, driven;
+    for (int i = static_cast<int>(rng() % 5); i > 0; --i)
+      inputs.push_back(pick());
+    std::vector<blif_latch> latches;
+    for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
+      const std::string out = pick();
+      if (listed(inputs, out) || listed(driven, out)) continue;
+      driven.push_back(out);
+      latches.push_back({pick(), out, static_cast<int>(rng() % 2), 0});
+    }
+    std::vector<blif_table> tables;
+    for (int t = static_cast<int>(rng() % 6); t > 0; --t) {
+      const std::string y = pick();
+      if (listed(inputs, y) || listed(driven, y)) continue;
+      driven.push_back(y);
+      names columns;
+      for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
+        const std::string x = pick();
+        if (x != y && !listed(columns, x)) columns.push_back(x);
+      }
+      std::vector<std::vector<int>> rows(1 + rng() % 3);
+      for (std::vector<int>& row : rows) {
+        for (std::size_t i = 0; i < columns.size(); ++i)
+          row.push_back(static_cast<int>(rng() % 3));
+        row.push_back(1);
+      }
+      columns.push_back(y);
+      tables.push_back({columns, rows, 0});
+    }
+    for (int i = static_cast<int>(rng() % 4); i > 0; --i)
+      outputs.push_back(pick());
+    const blif_model m = model(inputs, outputs, latches, tables);
+    std::unique_ptr<b_automaton> a;
+    ASSERT_TRUE(assemble_automaton(m, a).ok()) << "round " << round;
+
+    names order;
+    auto note = [&](const std::string& name) {
+      if (!listed(order, name)) order.push_back(name);
+    };
+    for (const blif_latch& l : latches)
+      note(l.output);
+    for (const names* list : {&inputs, &outputs})
+      for (const std::string& name : *list)
+        note(name);
+    for (const blif_table& t : tables)
+      for (const std::string& name : t.names)
+        note(name);
+    for (const blif_latch& l : latches)
+      note(l.input);
+    ASSERT_EQ(variable_names(*a), order) << "round " << round;
+
+    bddpp_manager* man = a->manager_associe();
+    ASSERT_EQ(a->nb_equ_def(), static_cast<int>(tables.size()));
+    for (const blif_table& t : tables) {
+      const long k = man->Index_var_by_name(t.names.back());
+      const Bddexpression* e = a->def_wood_associee()->exp_at(k);
+      ASSERT_NE(e, nullptr) << t.names.back();
+      EXPECT_EQ(e->my_name(), t.names.back());
+      const int n = static_cast<int>(t.names.size()) - 1;
+      std::vector<bdd> vars;
+      for (int i = 0; i < n; ++i)
+        vars.push_back(man->Bdd_var_by_name(t.names[i]));
+      std::string table(std::size_t{1} << n, '?');
+      man->Truth_table(e->my_bdd_exp(), n, vars.data(), table.data());
+      for (int minterm = 0; minterm < (1 << n); ++minterm) {
+        bool any = false;
+        for (std::size_t r = 0; r < t.rows.size(); ++r) {
+          bool matches = true;
+          for (int i = 0; i < n; ++i)
+            if (t.rows[r][i] != 2 && t.rows[r][i] != ((minterm >> i) & 1)) matches = false;
+          any = any || matches;
+        }
+        EXPECT_EQ(table[minterm], any ? '1' : '0') << t.names.back() << " minterm " << minterm;
+      }
+    }
+  }
+}
+
+// The conversion's shortcuts (a row's lowest literal starting its product,
+// the first row standing for the sum, the support of a table of one row
+// read off its literals) against the straightforward path that joins every
+// literal to one and every row to zero and walks the function for its
+// support: the same function and the same dependence set, on
+// random tables that name a signal twice (a row can then contradict
+// itself), rows of dashes only, rows shorter than the names, tables of no
+// input and of OFF rows.
+TEST(BlifAssembly, ShortcutsOfTheConversionAgreeWithTheStraightforwardPath) {
+  std::mt19937 rng(91);
+  for (int round = 0; round < 300; ++round) {
+    const int n = static_cast<int>(rng() % 5);
+    names columns;
+    for (int i = 0; i < n; ++i)
+      columns.push_back("x" + std::to_string(rng() % 4));
+    columns.push_back("y");
+    const bool off = rng() % 4 == 0;
+    std::vector<std::vector<int>> rows(1 + rng() % 4);
+    for (std::vector<int>& row : rows) {
+      const int length = !off && rng() % 5 == 0 ? static_cast<int>(rng() % (n + 1)) : n + 1;
+      for (int i = 0; i < length; ++i)
+        row.push_back(i == n ? (off ? 0 : 1) : static_cast<int>(rng() % 3));
+    }
+    const blif_model m = model({"x0", "x1", "x2", "x3"}, {"y"}, {}, {{columns, rows, 1}});
+    std::string tables[2];
+    std::string dependences[2];
+    for (const bool straight : {false, true}) {
+      tessaro::reference_paths() = straight;
+      std::unique_ptr<b_automaton> a;
+      const bool built = assemble_automaton(m, a).ok();
+      tessaro::reference_paths() = false;
+      ASSERT_TRUE(built) << "round " << round;
+      bddpp_manager* man = a->manager_associe();
+      bdd vars[4];
+      for (int i = 0; i < 4; ++i)
+        vars[i] = man->Bdd_var_by_name("x" + std::to_string(i));
+      std::string& table = tables[straight];
+      table.assign(16, '?');
+      man->Truth_table(a->equ_def(0)->my_bdd_exp(), 4, vars, table.data());
+      std::ostringstream text;
+      text << a->equ_def(0)->dependances();
+      dependences[straight] = text.str();
+    }
+    EXPECT_EQ(tables[0], tables[1]) << "round " << round;
+    EXPECT_EQ(dependences[0], dependences[1]) << "round " << round;
   }
 }

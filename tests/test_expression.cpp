@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "bdd/bdd_debug.h"
 #include "bdd/bdd_int.h"
@@ -147,6 +148,37 @@ TEST(Wood, DefineEntersWhatAnEquationBuiltOnTheWoodEnters) {
   EXPECT_EQ(text(defined.amont_dependances(2)), "{3}");
   man.Bdd_free(f);
   man.Bdd_free(g);
+  EXPECT_EQ(bdd_debug_check(man.engine()), 0);
+}
+
+// A support handed in by the caller stands for the walk: the same tables,
+// links and text, a new variable of the manager still taken in, and the set
+// is trusted as current (no report of a stale set when it is checked).
+TEST(Wood, DefineWithAKnownSupportEntersWhatAWalkEnters) {
+  bddpp_manager man;
+  Bddexpressionwood walked(&man), told(&man);
+  for (const char* name : {"a", "b", "d", "y", "z"}) {
+    walked.New_var_last(name);
+    told.New_var_last(name);
+  }
+  auto v = [&](const char* name) { return man.Bdd_var_by_name(name); };
+  bdd f = man.Bdd_and(v("a"), man.Bdd_not(v("d")));
+  man.New_var_last("late");
+  walked.define("y", v("y"), f);
+  walked.define("z", v("z"), man.Bdd_one());
+  testing::internal::CaptureStderr();
+  told.define("y", v("y"), f, std::vector<long>{0, 2});
+  told.define("z", v("z"), man.Bdd_one(), std::vector<long>{});
+  told.exp_at(3)->set_of_aval_dependances();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  std::ostringstream walked_text, told_text;
+  walked_text << walked;
+  told_text << told;
+  EXPECT_EQ(told_text.str(), walked_text.str());
+  EXPECT_EQ(told.Nb_bdd_vars(), 6);
+  EXPECT_EQ(text(told.amont_dependances(2)), "{3}");
+  EXPECT_EQ(text(told.exp_at(3)->dependances()), "{0, 2}");
+  man.Bdd_free(f);
   EXPECT_EQ(bdd_debug_check(man.engine()), 0);
 }
 

@@ -117,3 +117,55 @@ TEST(NameIndex, RunsWrappingAroundTheEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// Entering names through find_place and insert_at, as the manager does, and
+// through insert, mixed with removals: the same answers as a map, for
+// numbered names, long names and names that differ in one byte, across the
+// growths of the table.
+TEST(NameIndex, PlacesFoundThenFilledAgreeWithAReferenceMap) {
+  std::mt19937 rng(17);
+  std::vector<std::string> pool;
+  const std::string long_base(70, 'x');
+  for (int i = 0; i < 700; ++i) {
+    pool.push_back("g" + std::to_string(i));
+    std::string one_byte = long_base;
+    one_byte[static_cast<std::size_t>(i) % long_base.size()] = static_cast<char>('A' + i / 70);
+    pool.push_back(one_byte);
+  }
+  std::vector<std::string> names;
+  name_index index(&names);
+  std::unordered_map<std::string, long> reference;
+  for (int step = 0; step < 20000; ++step) {
+    // Room made ahead, smaller and larger than the table, changes no answer.
+    if (step == 3000 || step == 9000) index.reserve(step == 3000 ? 10 : 5000);
+    const std::string& name = pool[rng() % pool.size()];
+    const int op = static_cast<int>(rng() % 5);
+    if (op <= 2) {
+      const name_index::place place = index.find_place(name);
+      const auto known = reference.find(name);
+      ASSERT_EQ(place.id, known == reference.end() ? -1 : known->second) << name;
+      if (place.id >= 0) continue;
+      names.push_back(name);
+      const long id = static_cast<long>(names.size()) - 1;
+      if (op == 0) {
+        index.insert(id);
+      } else {
+        index.insert_at(place, id);
+      }
+      reference[name] = id;
+    } else if (op == 3) {
+      index.erase(name);
+      reference.erase(name);
+    } else {
+      const auto known = reference.find(name);
+      ASSERT_EQ(index.find(name), known == reference.end() ? -1 : known->second) << name;
+    }
+    ASSERT_EQ(index.size(), reference.size());
+  }
+  for (const auto& [name, id] : reference)
+    EXPECT_EQ(index.find(name), id) << name;
+}
+
+}  // namespace

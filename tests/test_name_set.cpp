@@ -55,6 +55,55 @@ TEST(NameSet, EmptyNameAndNamesThatDifferInTheirLastByte) {
   EXPECT_EQ(set.size(), names.size());
 }
 
+// Every byte of a name reaches its hash: the names of each length up to 24
+// that differ from one base name in one byte (any position, several values,
+// the prefixes of each other among them) have pairwise different hashes.
+TEST(NameSet, HashSeesEveryByteOfEveryLength) {
+  std::mt19937 rng(5);
+  std::unordered_map<std::uint64_t, std::string> seen;
+  std::string base;
+  for (int i = 0; i < 24; ++i)
+    base += static_cast<char>('a' + rng() % 26);
+  for (std::size_t length = 0; length <= base.size(); ++length) {
+    const std::string name = base.substr(0, length);
+    std::vector<std::string> variants = {name};
+    for (std::size_t at = 0; at < length; ++at)
+      for (const char c : {'\0', '0', 'Z', '\xff'}) {
+        std::string changed = name;
+        if (changed[at] == c) continue;
+        changed[at] = c;
+        variants.push_back(changed);
+      }
+    for (const std::string& v : variants) {
+      auto [it, fresh] = seen.emplace(tessaro::name_hash(v), v);
+      EXPECT_TRUE(fresh || it->second == v) << "\"" << v << "\" and \"" << it->second << "\"";
+    }
+  }
+  EXPECT_GT(seen.size(), 24u * 3);
+}
+
+// The tables take their slot from the low bits of the hash (the name index
+// from its two halves folded): numbered names, the usual names of a netlist,
+// must spread over them about as random keys would (1 - 1/e of the slots
+// taken), whichever byte the numbers change in.
+TEST(NameSet, NumberedNamesSpreadOverTheLowBits) {
+  constexpr std::uint64_t kSlots = 1u << 16;
+  for (const char* prefix : {"", "g", "n_", "top/u1/", "a_long_common_prefix_"}) {
+    std::vector<bool> low(kSlots), folded(kSlots);
+    std::size_t low_count = 0, folded_count = 0;
+    for (std::uint64_t i = 0; i < kSlots; ++i) {
+      const std::uint64_t h = tessaro::name_hash(prefix + std::to_string(i));
+      const std::uint64_t f = (h ^ (h >> 32)) & (kSlots - 1);
+      if (!low[h & (kSlots - 1)]) ++low_count;
+      if (!folded[f]) ++folded_count;
+      low[h & (kSlots - 1)] = true;
+      folded[f] = true;
+    }
+    EXPECT_GT(low_count, kSlots * 6 / 10) << prefix;
+    EXPECT_GT(folded_count, kSlots * 6 / 10) << prefix;
+  }
+}
+
 TEST(BlockWriter, KeepsEveryByteInOrderAcrossBlocks) {
   std::mt19937 rng(3);
   std::ostringstream target;
