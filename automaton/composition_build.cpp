@@ -50,8 +50,13 @@ composition_builder::composition_builder(const composition_plan& plan,
   bddpp_manager* man = s.manager.get();
   s.trans_wood = std::make_unique<Bddexpressionwood>(man);
   s.def_wood = std::make_unique<Bddexpressionwood>(man);
-  for (const auto* list :
-       {&plan.state_var_names, &plan.input_names, &plan.output_names, &plan.local_names})
+  const auto lists = {&plan.state_var_names, &plan.input_names, &plan.output_names,
+                      &plan.local_names};
+  std::size_t count = 0;
+  for (const auto* list : lists)
+    count += list->size();
+  man->Reserve_vars(static_cast<long>(count));
+  for (const auto* list : lists)
     for (const std::string& name : *list)
       man->New_var_last(name);
   s.trans_wood->update_bdd_vars();
