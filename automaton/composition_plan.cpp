@@ -8,6 +8,8 @@
 // until it takes that input's entry.
 #include "automaton/composition_plan.h"
 
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -32,6 +34,11 @@ class name_range {
     names_.push_back(std::move(name));
     origins_.push_back(origin);
     return at;
+  }
+  // Room for `count` names in all.
+  void reserve(std::size_t count) {
+    names_.reserve(count);
+    origins_.reserve(count);
   }
   const variable_origin& origin(int at) const { return origins_[static_cast<std::size_t>(at)]; }
   int size() const { return static_cast<int>(names_.size()); }
@@ -98,10 +105,15 @@ class planner {
   std::string prefixed_name(int p, int position) const {
     const std::string& prefix = parts_[p].instance;
     const std::string& name = parts_[p].positions[position];
-    std::string joined;
-    joined.reserve(prefix.size() + 1 + name.size());
-    joined.append(prefix).append(1, '_').append(name);
-    return joined;
+    const std::size_t size = prefix.size() + 1 + name.size();
+    // Joined in place and made a string in one construction: most composed
+    // names are short enough for the string's own room.
+    char room[64];
+    if (size > sizeof room) return prefix + "_" + name;
+    std::memcpy(room, prefix.data(), prefix.size());
+    room[prefix.size()] = '_';
+    std::memcpy(room + prefix.size() + 1, name.data(), name.size());
+    return std::string(room, size);
   }
   void place_state_variables();
   void place_inputs();
@@ -331,6 +343,10 @@ tessaro::outcome planner::refuse_passed_through_and_defined(int through, int def
 // The connection locals, the private outputs' locals, then the prefixed
 // locals of every part.
 void planner::place_locals() {
+  std::size_t count = plan_.private_outputs.size();
+  for (const part_names& part : parts_)
+    count += part.positions.size() - static_cast<std::size_t>(part.first_local());
+  locals_.reserve(static_cast<std::size_t>(locals_.size()) + count);
   for (private_output& o : plan_.private_outputs) {
     o.local_var = local_base() + locals_.size();
     entry(o.part, o.position) = o.local_var;
@@ -401,6 +417,7 @@ void planner::map_variables() {
   for (std::size_t p = 0; p < parts_.size(); ++p) {
     const std::vector<std::string>& positions = parts_[p].positions;
     name_index seen(&positions);
+    seen.reserve(positions.size());
     for (std::size_t pos = 0; pos < positions.size(); ++pos) {
       if (seen.find(positions[pos]) >= 0) continue;
       seen.insert(static_cast<long>(pos));

@@ -246,3 +246,18 @@ TEST(CompositionPlan, RepeatedNamesWithinAPartKeepTheirFirstPlace) {
   EXPECT_EQ(plan.by_variable[0], (ints{0}));
   EXPECT_EQ(plan.interface_outputs, (names{"x"}));
 }
+
+// Composed names of every length around the room they are joined in, on
+// latches, connection locals and plain locals alike.
+TEST(CompositionPlan, LongNamesArePrefixedWhole) {
+  for (std::size_t length : {1, 57, 58, 59, 60, 200}) {
+    const std::string s(length, 's');
+    const std::string y = std::string(length, 'y') + "1";
+    const std::string d = std::string(length, 'd') + "2";
+    const composition_plan plan = plan_of(
+        {part("inst0", "a.blif", {s}, {}, {y}, {d}), part("inst1", "b.blif", {}, {y}, {}, {})},
+        {wire(0, 0, 1, 0)});
+    EXPECT_EQ(plan.state_var_names, (names{"inst0_" + s}));
+    EXPECT_EQ(plan.local_names, (names{"inst1_" + y, "inst0_" + y, "inst0_" + d})) << length;
+  }
+}
