@@ -29,8 +29,7 @@ bdd function_copier::copy_node(bdd f) {
   bdd else_copy = copy_node(else_part);
   source_->Bdd_free(then_part);
   source_->Bdd_free(else_part);
-  bdd w = target_->Bdd_var_by_index(map_[source_->Bdd_if_index(f)]);
-  bdd result = target_->Bdd_ite(w, then_copy, else_copy);
+  bdd result = target_->Bdd_var_ite(map_[source_->Bdd_if_index(f)], then_copy, else_copy);
   target_->Bdd_free(then_copy);
   target_->Bdd_free(else_copy);
   remember(f, target_->Bdd_dup(result));

@@ -71,6 +71,9 @@ var_block bdd_root_block(bdd_manager m);
 
 // ---- Connectives and single-handle queries ----
 bdd bdd_ite(bdd_manager m, bdd f, bdd g, bdd h);
+// var(index) ? t : e, as bdd_ite gives it; one node lookup, no cache, when
+// that variable comes before the top variables of t and e.
+bdd bdd_var_ite(bdd_manager m, long index, bdd t, bdd e);
 bdd bdd_and(bdd_manager m, bdd f, bdd g);
 bdd bdd_or(bdd_manager m, bdd f, bdd g);
 bdd bdd_xor(bdd_manager m, bdd f, bdd g);

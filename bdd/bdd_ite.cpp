@@ -244,6 +244,20 @@ bdd bdd_ite(bdd_manager m, bdd f, bdd g, bdd h) {
   return ite_public(m, f, g, h);
 }
 
+bdd bdd_var_ite(bdd_manager m, long index, bdd t, bdd e) {
+  const bdd v = bdd_var_with_index(m, index);
+  if (v == 0 || !bdd_check_arg(t) || !bdd_check_arg(e)) return bdd_ite(m, v, t, e);
+  // The order is read at every start of the step: a reordering restarts it.
+  return bdd_protected(m, [m, v, t, e] {
+    const bdd_* vn = bdd_node(v);
+    const unsigned i = bdd_node_index(m, vn);
+    if ((bdd_is_terminal(t) || i < bdd_index_of(m, t)) &&
+        (bdd_is_terminal(e) || i < bdd_index_of(m, e)))
+      return bdd_with_temp(bdd_find_raw(m, vn->id, t, e));
+    return bdd_ite_step(m, v, t, e);
+  });
+}
+
 bdd bdd_and(bdd_manager m, bdd f, bdd g) {
   if (!bdd_check_arg(f) || !bdd_check_arg(g)) return 0;
   return ite_public(m, f, g, m->zero);

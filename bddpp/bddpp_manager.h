@@ -69,6 +69,8 @@ class bddpp_manager {
 
   // ---- Boolean operations and queries (bddpp_ops.cpp) ----
   bdd Bdd_ite(bdd f, bdd g, bdd h);
+  // Variable `index` ? t : e (one node when that variable is above both).
+  bdd Bdd_var_ite(long index, bdd t, bdd e);
   bdd Bdd_and(bdd f, bdd g);
   bdd Bdd_nand(bdd f, bdd g);
   bdd Bdd_or(bdd f, bdd g);

@@ -9,6 +9,10 @@ bdd bddpp_manager::Bdd_ite(bdd f, bdd g, bdd h) {
   return bdd_ite(internal_man, f, g, h);
 }
 
+bdd bddpp_manager::Bdd_var_ite(long index, bdd t, bdd e) {
+  return bdd_var_ite(internal_man, index, t, e);
+}
+
 bdd bddpp_manager::Bdd_and(bdd f, bdd g) {
   return bdd_and(internal_man, f, g);
 }

@@ -76,6 +76,57 @@ TEST_F(BddIte, RandomFunctionsOfFiveVariables) {
   EXPECT_EQ(bdd_total_size(m), 6);
 }
 
+// The one-node path (operands below the variable) and the if-then-else path
+// (operands reaching it or above it) against bdd_ite, with collections
+// between; halfway, a variable inserted first shifts every index by one.
+TEST_F(BddIte, VariableIteMatchesIte) {
+  vars(5);
+  std::mt19937 rng(777);
+  int shift = 0;
+  for (int round = 0; round < 400; ++round) {
+    if (round == 200) {
+      bdd_new_var_first(m);
+      shift = 1;
+    }
+    if (round % 25 == 0) bdd_gc(m);
+    const int k = static_cast<int>(rng() % 5);
+    // Below: tables that read only the variables after k.
+    const bool below = (rng() & 1) != 0;
+    std::uint32_t tables[2];
+    for (std::uint32_t& bits : tables) {
+      const std::uint32_t free = rng();
+      bits = 0;
+      for (std::uint32_t a = 0; a < 32; ++a) {
+        const std::uint32_t at = below ? a >> (k + 1) : a;
+        bits |= ((free >> at) & 1u) << a;
+      }
+    }
+    bdd t = from_table(tables[0], 5), e = from_table(tables[1], 5);
+    if (rng() % 7 == 0) {
+      bdd_free(m, e);
+      e = (rng() & 1) ? bdd_one(m) : bdd_zero(m);
+    }
+    bdd r = bdd_var_ite(m, k + shift, t, e);
+    bdd expected = bdd_ite(m, x[k], t, e);
+    EXPECT_EQ(r, expected) << "round " << round;
+    // Bit a: the value where x[i] takes bit i of a (x[i] has index i + shift).
+    auto bits = [&](bdd f) {
+      std::uint32_t b = 0;
+      for (std::uint32_t a = 0; a < 32; ++a)
+        b |= static_cast<std::uint32_t>(eval(f, std::uint64_t{a} << shift)) << a;
+      return b;
+    };
+    const std::uint32_t e_bits = bits(e);
+    std::uint32_t want = 0;
+    for (std::uint32_t a = 0; a < 32; ++a)
+      want |= ((a >> k) & 1u ? (tables[0] >> a) & 1u : (e_bits >> a) & 1u) << a;
+    EXPECT_EQ(bits(r), want);
+    for (bdd f : {t, e, r, expected})
+      bdd_free(m, f);
+  }
+  EXPECT_EQ(bdd_var_ite(m, 99, x[0], x[1]), 0u);
+}
+
 TEST_F(BddIte, IdentitiesOfTheConnectives) {
   vars(3);
   bdd f = bdd_or(m, x[0], x[1]);
