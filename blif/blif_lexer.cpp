@@ -208,8 +208,9 @@ inline void blifFlexLexer::take_ahead(int n) {
 void blifFlexLexer::check_ahead() {
   yy_buffer_state* b = buffer_;
   if (b->ahead == 0) return;
-  std::streambuf* in = yyin_->good() ? yyin_->rdbuf() : nullptr;
-  if (in != b->source || get_area::next(in) != b->ahead_from ||
+  const std::ios& stream = *yyin_;
+  std::streambuf* in = stream.rdbuf();
+  if (!stream.good() || in != b->source || get_area::next(in) != b->ahead_from ||
       get_area::end(in) - b->ahead_from < b->ahead)
     b->ahead = 0;
 }
