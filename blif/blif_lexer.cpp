@@ -208,8 +208,9 @@ inline void blifFlexLexer::take_ahead(int n) {
 void blifFlexLexer::check_ahead() {
   yy_buffer_state* b = buffer_;
   if (b->ahead == 0) return;
-  std::streambuf* in = yyin_->good() ? yyin_->rdbuf() : nullptr;
-  if (in != b->source || get_area::next(in) != b->ahead_from ||
+  const std::ios& stream = *yyin_;
+  std::streambuf* in = stream.rdbuf();
+  if (!stream.good() || in != b->source || get_area::next(in) != b->ahead_from ||
       get_area::end(in) - b->ahead_from < b->ahead)
     b->ahead = 0;
 }
@@ -237,10 +238,30 @@ inline int blifFlexLexer::run_end(int n, unsigned char classes) {
   while (n < end && (kByteClass.of[p[n]] & classes) != 0)
     ++n;
   if (n == end) return run_end_after_buffer(n, classes);
-  // Looks at the byte that ends the run.
-  const int i = b->pos + n;
-  if (i >= b->count) take_ahead(i + 1 - b->count);
+  look_at(n);  // the byte that ends the run
   return n;
+}
+
+inline void blifFlexLexer::look_at(int offset) {
+  yy_buffer_state* b = buffer_;
+  const int i = b->pos + offset;
+  if (i >= b->count) take_ahead(i + 1 - b->count);
+}
+
+int blifFlexLexer::matched_prefix(const char* text) {
+  const yy_buffer_state* b = buffer_;
+  const int length = static_cast<int>(std::strlen(text));
+  int i = 2;
+  if (b->count + b->ahead - b->pos >= length) {
+    const char* p = b->chars + b->pos;
+    while (i < length && p[i] == text[i])
+      ++i;
+    look_at(i < length ? i : length - 1);
+    return i;
+  }
+  while (text[i] != '\0' && peek(i) == static_cast<unsigned char>(text[i]))
+    ++i;
+  return i;
 }
 
 int blifFlexLexer::run_end_after_buffer(int n, unsigned char classes) {
@@ -374,9 +395,7 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
       // fail on it.
       const keyword* k = keyword_after_dot(peek(1));
       if (k == nullptr) break;
-      int i = 2;
-      while (k->text[i] != '\0' && peek(i) == static_cast<unsigned char>(k->text[i]))
-        ++i;
+      const int i = matched_prefix(k->text);
       if (k->text[i] == '\0') {
         n = i;
         *token = k->token;

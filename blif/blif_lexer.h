@@ -76,6 +76,12 @@ class blifFlexLexer : public FlexLexer {
   int run_end(int n, unsigned char classes);
   // run_end() once the run has reached the end of the buffered bytes.
   int run_end_after_buffer(int n, unsigned char classes);
+  // Takes from the stream every byte up to offset `offset`, as peek() would.
+  void look_at(int offset);
+  // Offset of the first byte from offset 2 on that differs from `text`, or
+  // its length when all match; looks at bytes as peek() one by one would.
+  // The two bytes before are known to match.
+  int matched_prefix(const char* text);
   // Skips comment text up to and with the next line end, or all that is
   // buffered when it holds no line end.
   void skip_comment();

@@ -2,6 +2,7 @@
 // grammar's rules.
 #include "blif/blif_parser.h"
 
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -73,8 +74,11 @@ void bliferror(const char* message) {
 void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result) {
   using r = blif_rule_id;
   if (rule == r::ident) {
-    result.text.assign(lexer->YYText());
-    trace(static_cast<int>(rule), result.text.data(), result.text.size());
+    // The identifier's value is the scanner's text, which each rule with
+    // ident in its right member reads before the next token (see
+    // scanned_name).
+    const char* name = lexer->YYText();
+    trace(static_cast<int>(rule), name, std::strlen(name));
     return;
   }
   if (rule == r::boolean_automaton) {
@@ -95,10 +99,10 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
     case r::ident_list_first:  // ident (result is its slot)
       result.names.clear();
       result.names.reserve(4);
-      result.names.push_back(std::move(rhs[0].text));
+      result.names.emplace_back(scanned_name());
       break;
     case r::ident_list_append:  // ident_list ident (result is the list's slot)
-      result.names.push_back(std::move(rhs[1].text));
+      result.names.emplace_back(scanned_name());
       break;
     case r::latch:  // TOKEN_latch next_var actual_var initial_value
       model_.latches.push_back({std::move(rhs[1].text), std::move(rhs[2].text), rhs[3].number, 0});
@@ -143,9 +147,11 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
     case r::value_indif:  // TOKEN_indif
       result.number = 2;
       break;
-    case r::next_var:     // ident, in place
-    case r::actual_var:   // ident, in place
-    case r::nom_circuit:  // ident, in place
+    case r::next_var:     // ident
+    case r::actual_var:   // ident
+    case r::nom_circuit:  // ident
+      result.text.assign(scanned_name());
+      break;
     case r::prod_list_first:
     case r::prod_list_append:
     case r::prod:

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "automaton/b_automaton.h"
@@ -31,8 +32,9 @@ struct blif_trace_line {
 };
 
 // Semantic value of one grammar symbol; each symbol uses one member:
-// `text` for ident, nom_circuit, next_var, actual_var; `names` for
-// ident_list; `number` for value and initial_value. The rows of a table go
+// `text` for nom_circuit, next_var, actual_var; `names` for ident_list;
+// `number` for value and initial_value. An ident's value is the scanner's
+// text of it (class_blif_parser::scanned_name). The rows of a table go
 // straight into the table being read, not through values. A reduction
 // writes its value over the slot of its right member's first symbol, so a
 // slot's other members keep what they held (and their room) until reused.
@@ -81,6 +83,10 @@ class class_blif_parser {
   // Builds the automaton of the model just read, then empties the lists so
   // that the same parser can read the next model.
   void final_action();
+  // The text of the identifier just reduced to ident. Every state that the
+  // reduction of ident enters reduces at once, without reading a token, by a
+  // rule that ends with ident, so the scanner still holds that text then.
+  std::string_view scanned_name() const { return lexer->YYText(); }
   // The lists as a model record, moved out of the parser.
   blif_model take_model();
   // Writes the trace line of rule `id` into the log when trace_mode is 1;

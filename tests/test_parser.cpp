@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "blif/blif_grammar.h"
 #include "blif/blif_lexer.h"
 #include "blif/blif_parser.h"
 #include "tests/blif_samples.h"
@@ -243,6 +244,39 @@ TEST_F(ParserTest, StackOverflowReportsMemoryExhausted) {
   out = capture(kExample, bounded(10));
   EXPECT_EQ(out.result, 0);
   EXPECT_EQ(out.err, "");
+}
+
+// An identifier's value is the scanner's text, read by the rule that takes
+// the identifier before any further token: every state entered by the
+// reduction to ident reduces at once by a rule whose right member ends with
+// ident.
+TEST(ParserTables, IdentIsTakenBeforeTheNextToken) {
+  using r = blif_rule_id;
+  int entered = 0;
+  for (int s = 0; s < kBlifStateCount; ++s) {
+    const int t = blif_goto_target(s, blif_nt::ident);
+    if (t == 0) continue;
+    ++entered;
+    EXPECT_FALSE(blif_needs_lookahead(t)) << "state " << t;
+    const r rule = blif_default_rule(t);
+    EXPECT_TRUE(rule == r::ident_list_first || rule == r::ident_list_append ||
+                rule == r::next_var || rule == r::actual_var || rule == r::nom_circuit)
+        << "state " << t;
+  }
+  EXPECT_EQ(entered, 9);
+}
+
+// Names of every length, short and long, reach the model whole, also when
+// they follow one another without blanks between them and a value.
+TEST_F(ParserTest, NamesOfEveryLengthReachTheModel) {
+  const std::string long_name = "L" + std::string(40000, 'x');
+  Outcome out = parse(".model m\n.inputs a " + long_name + " b_1\n.outputs y\n.latch " + long_name +
+                      " s 0\n.names a " + long_name + " y\n1-1\n.end\n");
+  EXPECT_EQ(out.result, 0);
+  EXPECT_EQ(out.err, "");
+  ASSERT_NE(last_automaton_, nullptr);
+  EXPECT_EQ(last_automaton_->inputs_list(), (std::list<std::string>{"a", long_name, "b_1"}));
+  EXPECT_NE(out.log.find("6 --> " + long_name + "\n12 --> def var suivante\n"), std::string::npos);
 }
 
 // Hands the parser a fixed sequence of token codes and identifier texts.
