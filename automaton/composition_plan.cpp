@@ -96,7 +96,12 @@ class planner {
   // ---- The rules ----
 
   std::string prefixed_name(int p, int position) const {
-    return parts_[p].instance + "_" + parts_[p].positions[position];
+    const std::string& prefix = parts_[p].instance;
+    const std::string& name = parts_[p].positions[position];
+    std::string joined;
+    joined.reserve(prefix.size() + 1 + name.size());
+    joined.append(prefix).append(1, '_').append(name);
+    return joined;
   }
   void place_state_variables();
   void place_inputs();

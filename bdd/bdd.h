@@ -182,6 +182,9 @@ double bdd_satisfying_fraction(bdd_manager m, bdd f);
 // Fills `out` (room for bdd_vars + 1 handles) with the positive literals f
 // depends on, in depth-first then-first order, then a null entry.
 void bdd_support(bdd_manager m, bdd f, bdd* out);
+// Writes the indexes of the variables f depends on, ascending, to `out`
+// (room for bdd_vars entries); returns their number.
+int bdd_support_indexes(bdd_manager m, bdd f, std::uint32_t* out);
 // Truth table of f over the variables of the `count` (at most 6) indexes:
 // bit a of *table is f's value where the variable indexes[p] takes bit p
 // of a. Returns 1, or 0 (table unset) when f reaches a variable outside the

@@ -1,5 +1,7 @@
 // Walks that use the temps byte of nodes as a visit mark between operations:
 // the dependency test, the support, and the per-node mark counters.
+#include <algorithm>
+
 #include "bdd/bdd_int.h"
 
 namespace {
@@ -19,7 +21,10 @@ int depends_walk(bdd_manager m, bdd f, unsigned i, std::uint8_t mark) {
 constexpr std::uint8_t kVisited = 1;
 constexpr std::uint8_t kListed = 2;  // on a variable's own node: already in the support
 
-void support_walk(bdd_manager m, bdd f, bdd* out, int* count) {
+// Lists each variable of f's graph once, first met first, through
+// emit(variable handle); visited nodes and listed variables are marked.
+template <class Emit>
+void support_walk(bdd_manager m, bdd f, Emit& emit) {
   bdd_* n = bdd_node(f);
   if (n->id == 0 || (n->temps & kVisited)) return;
   n->temps |= kVisited;
@@ -27,10 +32,10 @@ void support_walk(bdd_manager m, bdd f, bdd* out, int* count) {
   bdd_* vn = bdd_node(v);
   if ((vn->temps & kListed) == 0) {
     vn->temps |= kListed;
-    out[(*count)++] = v;
+    emit(v, n);
   }
-  support_walk(m, n->then_, out, count);
-  support_walk(m, n->else_, out, count);
+  support_walk(m, n->then_, emit);
+  support_walk(m, n->else_, emit);
 }
 
 void support_clear(bdd_manager m, bdd f) {
@@ -58,10 +63,32 @@ int bdd_depends_on(bdd_manager m, bdd f, bdd var) {
 void bdd_support(bdd_manager m, bdd f, bdd* out) {
   int count = 0;
   if (bdd_check_arg(f)) {
-    support_walk(m, f, out, &count);
+    auto list = [out, &count](bdd v, const bdd_*) { out[count++] = v; };
+    support_walk(m, f, list);
     support_clear(m, f);
   }
   out[count] = 0;
+}
+
+int bdd_support_indexes(bdd_manager m, bdd f, std::uint32_t* out) {
+  if (!bdd_check_arg(f)) return 0;
+  int count = 0;
+  auto list = [m, out, &count](bdd, const bdd_* n) { out[count++] = bdd_node_index(m, n); };
+  support_walk(m, f, list);
+  support_clear(m, f);
+  // Supports are mostly a handful of variables: insertion sort them.
+  if (count > 32) {
+    std::sort(out, out + count);
+  } else {
+    for (int k = 1; k < count; ++k) {
+      const std::uint32_t v = out[k];
+      int j = k;
+      for (; j > 0 && out[j - 1] > v; --j)
+        out[j] = out[j - 1];
+      out[j] = v;
+    }
+  }
+  return count;
 }
 
 int bdd_marks_cpt(bdd_manager m, bdd f) {

@@ -321,8 +321,8 @@ class bddpp_manager {
                                                           std::vector<long>& support);
 
   bdd_manager internal_man;
-  // Room for the engine's support walk, kept between calls.
-  std::vector<bdd> support_scratch;
+  // Room for the engine's support walk (variable indexes), kept between calls.
+  std::vector<std::uint32_t> support_scratch;
   // Rooms reused by the printers (columns of a cover, literals of a
   // product) and by the cover cache (support and literals of a function).
   std::vector<long> column_scratch;

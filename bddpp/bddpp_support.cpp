@@ -14,15 +14,10 @@ std::vector<long> bddpp_manager::Support_indexes(bdd f) {
 void bddpp_manager::Support_indexes(bdd f, std::vector<long>& indexes) {
   indexes.clear();
   if (f == 0) return;
-  support_scratch.resize(static_cast<std::size_t>(Nb_bdd_vars()) + 1);
-  bdd_support(internal_man, f, support_scratch.data());
-  std::size_t count = 0;
-  while (support_scratch[count] != 0)
-    ++count;
-  indexes.reserve(count);
-  for (std::size_t k = 0; k < count; ++k)
-    indexes.push_back(bdd_if_index(internal_man, support_scratch[k]));
-  std::sort(indexes.begin(), indexes.end());
+  // Grows only when variables were added: the room keeps its size.
+  support_scratch.resize(static_cast<std::size_t>(Nb_bdd_vars()));
+  const int count = bdd_support_indexes(internal_man, f, support_scratch.data());
+  indexes.assign(support_scratch.begin(), support_scratch.begin() + count);
 }
 
 std::vector<std::pair<long, int>> bddpp_manager::Product_literals(bdd product) {

@@ -220,26 +220,51 @@ const blif_rule& blif_rule_at(blif_rule_id rule) {
   return kRules[static_cast<int>(rule)];
 }
 
-int blif_shift_target(int state, int token) {
-  for (const shift& s : kStates[state].shifts) {
-    if (s.state != 0 && s.token == token) return s.state;
+namespace {
+
+blif_lookups derive_lookups() {
+  blif_lookups t = {};
+  for (int state = 0; state < kBlifStateCount; ++state) {
+    const lr_state& s = kStates[state];
+    for (const shift& e : s.shifts) {
+      if (e.state != 0)
+        t.shift[state][blif_token_column(e.token)] = static_cast<signed char>(e.state);
+    }
+    for (const go_to& g : s.gotos) {
+      if (g.state != 0)
+        t.go_to[state][static_cast<int>(g.symbol)] = static_cast<signed char>(g.state);
+    }
+    t.default_rule[state] = s.default_rule;
+    t.needs_lookahead[state] = s.shifts[0].state != 0 || s.default_rule == r::none;
   }
-  return 0;
+  for (int rule = 0; rule < kBlifRuleCount; ++rule) {
+    t.rule_length[rule] = static_cast<signed char>(kRules[rule].length);
+    t.rule_lhs[rule] = kRules[rule].lhs;
+  }
+  return t;
+}
+
+}  // namespace
+
+const blif_lookups& blif_parse_lookups() {
+  static const blif_lookups lookups = derive_lookups();
+  return lookups;
+}
+
+int blif_shift_target(int state, int token) {
+  return blif_parse_lookups().shift[state][blif_token_column(token)];
 }
 
 int blif_goto_target(int state, blif_nt symbol) {
-  for (const go_to& g : kStates[state].gotos) {
-    if (g.state != 0 && g.symbol == symbol) return g.state;
-  }
-  return 0;
+  return blif_parse_lookups().go_to[state][static_cast<int>(symbol)];
 }
 
 blif_rule_id blif_default_rule(int state) {
-  return kStates[state].default_rule;
+  return blif_parse_lookups().default_rule[state];
 }
 
 bool blif_needs_lookahead(int state) {
-  return kStates[state].shifts[0].state != 0 || kStates[state].default_rule == r::none;
+  return blif_parse_lookups().needs_lookahead[state];
 }
 
 int blif_shifted_tokens(int state, int* tokens, int max) {

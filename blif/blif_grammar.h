@@ -106,6 +106,31 @@ bool blif_needs_lookahead(int state);
 // Tokens the state shifts, in code order; returns how many (at most `max`).
 int blif_shifted_tokens(int state, int* tokens, int max);
 
+// Every lookup of the parse loop as one array access, derived once from the
+// tables: the shift targets by state and token column (blif_token_column),
+// the gotos by state and nonterminal, and per state its default rule and
+// whether it needs a lookahead, and per rule the length of its right member
+// and its left member; 0 stands for "no shift" and "no goto".
+constexpr int kBlifTokenColumns = 13;
+struct blif_lookups {
+  signed char shift[kBlifStateCount][kBlifTokenColumns];
+  signed char go_to[kBlifStateCount][kBlifNonterminalCount + 1];
+  blif_rule_id default_rule[kBlifStateCount];
+  bool needs_lookahead[kBlifStateCount];
+  signed char rule_length[kBlifRuleCount];
+  blif_nt rule_lhs[kBlifRuleCount];
+};
+const blif_lookups& blif_parse_lookups();
+
+// Column of a token code in blif_lookups::shift: 0 for the end of input, 1
+// to 11 for the scanner's tokens, 12 for every code the grammar never
+// shifts.
+inline int blif_token_column(int token) {
+  if (token == 0) return 0;
+  const unsigned column = static_cast<unsigned>(token) - 257u;
+  return column >= 1u && column <= 11u ? static_cast<int>(column) : 12;
+}
+
 // Name of a token code in syntax error messages: "$end", "TOKEN_NL"...,
 // "error" for 256, "$undefined" for any code the grammar does not know.
 const char* blif_token_name(int token);

@@ -5,18 +5,26 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <streambuf>
+#include <typeinfo>
 
 int lex_blif_newline_mode = 0;
 
 // The input of one stream. `chars` holds the bytes read in so far that the
 // scanner has not yet consumed, from `pos` (the start of the current token)
-// to `count`.
+// to `count`. The `ahead` bytes after them are copies of the bytes at
+// `ahead_from` in the get area of `source`, still unread there: the scanner
+// takes them from the stream (moves its get pointer) only when it looks at
+// them, so the stream is never ahead of what the scanner has seen.
 struct yy_buffer_state {
   std::istream* input;
   char* chars;
   int capacity;
   int count;
   int pos;
+  int ahead;
+  std::streambuf* source;
+  const char* ahead_from;
 };
 
 namespace {
@@ -28,22 +36,74 @@ struct keyword {
   int token;
 };
 
-// No keyword is a prefix of another, so the first one that matches in full
-// is the longest match.
+// No keyword is a prefix of another, and no two share their second letter.
 constexpr keyword kKeywords[] = {
     {".model", TOKEN_model}, {".inputs", TOKEN_inputs}, {".outputs", TOKEN_outputs},
     {".latch", TOKEN_latch}, {".names", TOKEN_names},   {".end", TOKEN_end},
 };
 
-bool is_blank(int c) {
-  return c == ' ' || c == '\t' || c == '\\';
+// The keyword whose second letter is `c`, or null.
+const keyword* keyword_after_dot(int c) {
+  for (const keyword& k : kKeywords) {
+    if (static_cast<unsigned char>(k.text[1]) == c) return &k;
+  }
+  return nullptr;
 }
-bool is_letter(int c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-bool is_digit(int c) {
-  return c >= '0' && c <= '9';
-}
+
+// Byte classes of the rules, as bits of kByteClass.
+constexpr unsigned char kLetter = 1;  // A to Z, a to z, underscore
+constexpr unsigned char kDigit = 2;
+constexpr unsigned char kBlank = 4;  // space, tab, backslash
+constexpr unsigned char kLineEnd = 8;
+
+// Which rules a byte can start.
+enum start_kind : unsigned char {
+  kStartOther,  // echoed
+  kStartComment,
+  kStartBlank,
+  kStartLineEnd,
+  kStartDot,  // a keyword, or an echoed dot
+  kStartZero,
+  kStartOne,
+  kStartIndif,
+  kStartLetter
+};
+
+struct byte_classes {
+  unsigned char of[256] = {};
+  start_kind start[256] = {};
+  constexpr byte_classes() {
+    for (int c = 'A'; c <= 'Z'; ++c)
+      of[c] = kLetter;
+    for (int c = 'a'; c <= 'z'; ++c)
+      of[c] = kLetter;
+    of[static_cast<unsigned char>('_')] = kLetter;
+    for (int c = '0'; c <= '9'; ++c)
+      of[c] = kDigit;
+    of[static_cast<unsigned char>(' ')] = kBlank;
+    of[static_cast<unsigned char>('\t')] = kBlank;
+    of[static_cast<unsigned char>('\\')] = kBlank;
+    of[static_cast<unsigned char>('\n')] = kLineEnd;
+    for (int c = 0; c < 256; ++c) {
+      if (of[c] == kLetter) start[c] = kStartLetter;
+      if (of[c] == kBlank) start[c] = kStartBlank;
+    }
+    start[static_cast<unsigned char>('#')] = kStartComment;
+    start[static_cast<unsigned char>('\n')] = kStartLineEnd;
+    start[static_cast<unsigned char>('.')] = kStartDot;
+    start[static_cast<unsigned char>('0')] = kStartZero;
+    start[static_cast<unsigned char>('1')] = kStartOne;
+    start[static_cast<unsigned char>('-')] = kStartIndif;
+  }
+};
+constexpr byte_classes kByteClass;
+
+// The get area of a stream buffer, reached through its protected members.
+struct get_area : std::streambuf {
+  static const char* next(std::streambuf* b) { return (b->*&get_area::gptr)(); }
+  static const char* end(std::streambuf* b) { return (b->*&get_area::egptr)(); }
+  static void advance(std::streambuf* b, int n) { (b->*&get_area::gbump)(n); }
+};
 
 }  // namespace
 
@@ -95,6 +155,9 @@ yy_buffer_state* blifFlexLexer::yy_create_buffer(std::istream* s, int size) {
   b->input = s ? s : &std::cin;
   b->count = 0;
   b->pos = 0;
+  b->ahead = 0;
+  b->source = nullptr;
+  b->ahead_from = nullptr;
   return b;
 }
 
@@ -111,6 +174,7 @@ void blifFlexLexer::yyrestart(std::istream* s) {
   buffer_->input = s;
   buffer_->count = 0;
   buffer_->pos = 0;
+  buffer_->ahead = 0;
   yyin_ = s;
 }
 
@@ -123,9 +187,101 @@ void blifFlexLexer::switch_streams(std::istream* new_in, std::ostream* new_out) 
 }
 
 inline int blifFlexLexer::peek(int offset) {
-  const yy_buffer_state* b = buffer_;
-  if (b->pos + offset < b->count) return static_cast<unsigned char>(b->chars[b->pos + offset]);
+  yy_buffer_state* b = buffer_;
+  const int i = b->pos + offset;
+  if (i < b->count) return static_cast<unsigned char>(b->chars[i]);
+  if (i < b->count + b->ahead) {
+    take_ahead(i + 1 - b->count);
+    return static_cast<unsigned char>(b->chars[i]);
+  }
   return fill_and_peek(offset);
+}
+
+inline void blifFlexLexer::take_ahead(int n) {
+  yy_buffer_state* b = buffer_;
+  get_area::advance(b->source, n);
+  b->ahead_from += n;
+  b->ahead -= n;
+  b->count += n;
+}
+
+void blifFlexLexer::check_ahead() {
+  yy_buffer_state* b = buffer_;
+  if (b->ahead == 0) return;
+  std::streambuf* in = yyin_->good() ? yyin_->rdbuf() : nullptr;
+  if (in != b->source || get_area::next(in) != b->ahead_from ||
+      get_area::end(in) - b->ahead_from < b->ahead)
+    b->ahead = 0;
+}
+
+int blifFlexLexer::copy_ahead(int room) {
+  yy_buffer_state* b = buffer_;
+  if (!direct_ || !yyin_->good()) return 0;
+  std::streambuf* in = yyin_->rdbuf();
+  if (in == nullptr) return 0;
+  const char* from = get_area::next(in);
+  const std::ptrdiff_t there = get_area::end(in) - from;
+  if (there <= 0) return 0;
+  const int n = there < room ? static_cast<int>(there) : room;
+  std::memcpy(b->chars + b->count, from, static_cast<size_t>(n));
+  b->ahead = n;
+  b->source = in;
+  b->ahead_from = from;
+  return n;
+}
+
+inline int blifFlexLexer::run_end(int n, unsigned char classes) {
+  yy_buffer_state* b = buffer_;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(b->chars + b->pos);
+  const int end = b->count + b->ahead - b->pos;
+  while (n < end && (kByteClass.of[p[n]] & classes) != 0)
+    ++n;
+  if (n == end) return run_end_after_buffer(n, classes);
+  // Looks at the byte that ends the run.
+  const int i = b->pos + n;
+  if (i >= b->count) take_ahead(i + 1 - b->count);
+  return n;
+}
+
+int blifFlexLexer::run_end_after_buffer(int n, unsigned char classes) {
+  for (;;) {
+    const int d = peek(n);
+    if (d < 0 || (kByteClass.of[d] & classes) == 0) return n;
+    ++n;
+    const yy_buffer_state* b = buffer_;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(b->chars + b->pos);
+    const int end = b->count + b->ahead - b->pos;
+    while (n < end && (kByteClass.of[p[n]] & classes) != 0)
+      ++n;
+  }
+}
+
+void blifFlexLexer::skip_comment() {
+  const yy_buffer_state* b = buffer_;
+  const char* from = b->chars + b->pos;
+  const int end = b->count + b->ahead - b->pos;
+  const void* line_end = std::memchr(from, '\n', static_cast<size_t>(end));
+  const int n = line_end ? static_cast<int>(static_cast<const char*>(line_end) - from) : end - 1;
+  peek(n);
+  skip(n + 1);
+  if (line_end) start_ = kNormal;
+}
+
+inline void blifFlexLexer::take(int length) {
+  if (length >= text_capacity_) grow_text(length);
+  const yy_buffer_state* b = buffer_;
+  // A short text is copied as a block of fixed width when both buffers have
+  // room for it; the bytes after the text's end are overwritten or unused.
+  constexpr int kBlock = 16;
+  if (length < kBlock && text_capacity_ >= kBlock && b->pos + kBlock <= b->capacity) {
+    std::memcpy(text_, b->chars + b->pos, kBlock);
+  } else {
+    std::memcpy(text_, b->chars + b->pos, static_cast<size_t>(length));
+  }
+  text_[length] = '\0';
+  yytext = text_;
+  yyleng = length;
+  buffer_->pos += length;
 }
 
 int blifFlexLexer::yylex() {
@@ -134,8 +290,12 @@ int blifFlexLexer::yylex() {
     if (!yyin_) yyin_ = &std::cin;
     if (!yyout_) yyout_ = &std::cout;
     start_ = kNormal;
+    // A subclass may read its input its own way: only this class's own
+    // LexerInput is bypassed.
+    direct_ = typeid(*this) == typeid(blifFlexLexer);
   }
   if (!buffer_) buffer_ = yy_create_buffer(yyin_, kBufferSize);
+  check_ahead();
 
   for (;;) {
     int c = peek(0);
@@ -148,8 +308,7 @@ int blifFlexLexer::yylex() {
       continue;
     }
     if (start_ == kComment) {
-      skip(1);
-      if (c == '\n') start_ = kNormal;
+      skip_comment();
       continue;
     }
     int length = 1;
@@ -158,80 +317,88 @@ int blifFlexLexer::yylex() {
       case kRuleComment:
         skip(length);
         start_ = kComment;
-        break;
+        continue;
       case kRuleBlanks:
         skip(length);
-        break;
+        continue;
       case kRuleLineEnds:
-        if (lex_blif_newline_mode == 1) {
-          take(length);
-          return TOKEN_NL;
+        if (lex_blif_newline_mode != 1) {
+          skip(length);
+          continue;
         }
-        skip(length);
+        token = TOKEN_NL;
         break;
       case kRuleKeyword:
-        take(length);
-        return blif_context(token);
+        break;
       case kRuleZero:
-        take(length);
-        return blif_context(TOKEN_ZERO);
+        token = TOKEN_ZERO;
+        break;
       case kRuleOne:
-        take(length);
-        return blif_context(TOKEN_ONE);
+        token = TOKEN_ONE;
+        break;
       case kRuleIndif:
-        take(length);
-        return blif_context(TOKEN_indif);
+        token = TOKEN_indif;
+        break;
       case kRuleIdent:
-        take(length);
-        return blif_context(TOKEN_ident);
+        token = TOKEN_ident;
+        break;
       case kRuleEcho:
         take(length);
         LexerOutput(yytext, yyleng);
-        break;
+        continue;
       default:
         LexerError("fatal flex scanner internal error--no action found");
     }
+    take(length);
+    return blif_context(token);
   }
 }
 
 int blifFlexLexer::match_normal(int c, int* length, int* token) {
   int n = 1;
-  int rule;
-  if (c == '#') {
-    rule = kRuleComment;
-  } else if (is_blank(c)) {
-    while (is_blank(peek(n)))
-      ++n;
-    rule = kRuleBlanks;
-  } else if (c == '\n') {
-    while (peek(n) == '\n')
-      ++n;
-    rule = kRuleLineEnds;
-  } else if (c == '.') {
-    rule = kRuleEcho;
-    for (const keyword& k : kKeywords) {
-      int i = 1;
-      while (k.text[i] != '\0' && peek(i) == static_cast<unsigned char>(k.text[i]))
+  int rule = kRuleEcho;
+  switch (kByteClass.start[c]) {
+    case kStartComment:
+      rule = kRuleComment;
+      break;
+    case kStartBlank:
+      n = run_end(1, kBlank);
+      rule = kRuleBlanks;
+      break;
+    case kStartLineEnd:
+      n = run_end(1, kLineEnd);
+      rule = kRuleLineEnds;
+      break;
+    case kStartDot: {
+      // Only the keyword with this second letter can match; the others
+      // fail on it.
+      const keyword* k = keyword_after_dot(peek(1));
+      if (k == nullptr) break;
+      int i = 2;
+      while (k->text[i] != '\0' && peek(i) == static_cast<unsigned char>(k->text[i]))
         ++i;
-      if (k.text[i] == '\0') {
+      if (k->text[i] == '\0') {
         n = i;
-        *token = k.token;
+        *token = k->token;
         rule = kRuleKeyword;
-        break;
       }
+      break;
     }
-  } else if (c == '0') {
-    rule = kRuleZero;
-  } else if (c == '1') {
-    rule = kRuleOne;
-  } else if (c == '-') {
-    rule = kRuleIndif;
-  } else if (is_letter(c)) {
-    for (int d = peek(n); is_letter(d) || is_digit(d); d = peek(n))
-      ++n;
-    rule = kRuleIdent;
-  } else {
-    rule = kRuleEcho;
+    case kStartZero:
+      rule = kRuleZero;
+      break;
+    case kStartOne:
+      rule = kRuleOne;
+      break;
+    case kStartIndif:
+      rule = kRuleIndif;
+      break;
+    case kStartLetter:
+      n = run_end(1, kLetter | kDigit);
+      rule = kRuleIdent;
+      break;
+    default:
+      break;
   }
   *length = n;
   return rule;
@@ -239,16 +406,23 @@ int blifFlexLexer::match_normal(int c, int* length, int* token) {
 
 int blifFlexLexer::fill_and_peek(int offset) {
   yy_buffer_state* b = buffer_;
-  while (b->pos + offset >= b->count) {
+  for (;;) {
+    const int i = b->pos + offset;
+    if (i < b->count) return static_cast<unsigned char>(b->chars[i]);
+    // Every byte before the one asked for has been looked at.
+    if (b->ahead > 0) {
+      take_ahead(i + 1 - b->count < b->ahead ? i + 1 - b->count : b->ahead);
+      continue;
+    }
     if (b->count == b->capacity) make_room();
     int room = b->capacity - b->count;
+    if (copy_ahead(room) > 0) continue;
     int n = LexerInput(b->chars + b->count, room);
     if (n < 0) LexerError("input in flex scanner failed");
     if (n == 0) return -1;
     if (n > room) LexerError("fatal flex scanner internal error--end of buffer missed");
     b->count += n;
   }
-  return static_cast<unsigned char>(b->chars[b->pos + offset]);
 }
 
 void blifFlexLexer::make_room() {
@@ -267,23 +441,16 @@ void blifFlexLexer::make_room() {
   b->capacity = capacity;
 }
 
-void blifFlexLexer::take(int length) {
-  if (length >= text_capacity_) {
-    int capacity = text_capacity_ > 0 ? text_capacity_ : 64;
-    while (capacity <= length) {
-      if (capacity > INT_MAX / 2) LexerError("fatal error - scanner input buffer overflow");
-      capacity *= 2;
-    }
-    char* text = static_cast<char*>(std::realloc(text_, static_cast<size_t>(capacity)));
-    if (!text) LexerError("fatal error - scanner input buffer overflow");
-    text_ = text;
-    text_capacity_ = capacity;
+void blifFlexLexer::grow_text(int length) {
+  int capacity = text_capacity_ > 0 ? text_capacity_ : 64;
+  while (capacity <= length) {
+    if (capacity > INT_MAX / 2) LexerError("fatal error - scanner input buffer overflow");
+    capacity *= 2;
   }
-  std::memcpy(text_, buffer_->chars + buffer_->pos, static_cast<size_t>(length));
-  text_[length] = '\0';
-  yytext = text_;
-  yyleng = length;
-  buffer_->pos += length;
+  char* text = static_cast<char*>(std::realloc(text_, static_cast<size_t>(capacity)));
+  if (!text) LexerError("fatal error - scanner input buffer overflow");
+  text_ = text;
+  text_capacity_ = capacity;
 }
 
 void blifFlexLexer::skip(int length) {

@@ -63,6 +63,22 @@ class blifFlexLexer : public FlexLexer {
   int peek(int offset);
   // peek() when the byte is not in the buffer yet.
   int fill_and_peek(int offset);
+  // Takes the next `n` bytes copied ahead from the stream's get area.
+  void take_ahead(int n);
+  // Copies up to `room` bytes from the stream's get area after the buffered
+  // ones without taking them from the stream; returns how many. Only when
+  // LexerInput is this class's own and the stream is good.
+  int copy_ahead(int room);
+  // Forgets the bytes copied ahead when the stream has moved since.
+  void check_ahead();
+  // Offset of the first byte from offset `n` on that is in none of `classes`,
+  // looked at as peek() does (the end of the input when there is none).
+  int run_end(int n, unsigned char classes);
+  // run_end() once the run has reached the end of the buffered bytes.
+  int run_end_after_buffer(int n, unsigned char classes);
+  // Skips comment text up to and with the next line end, or all that is
+  // buffered when it holds no line end.
+  void skip_comment();
   // Frees room at the end of the current buffer: drops the bytes before the
   // current token, or doubles the buffer when the token fills it.
   void make_room();
@@ -71,12 +87,15 @@ class blifFlexLexer : public FlexLexer {
   int match_normal(int c, int* length, int* token);
   // Makes the next `length` bytes the text of the last token and skips them.
   void take(int length);
+  // Makes room in the text storage for `length` bytes and a zero.
+  void grow_text(int length);
   void skip(int length);
 
   std::istream* yyin_;
   std::ostream* yyout_;
   yy_buffer_state* buffer_ = nullptr;
   bool started_ = false;
+  bool direct_ = false;  // reads the stream buffer's get area itself
   start_condition start_ = kNormal;
   char* text_ = nullptr;  // storage of yytext
   int text_capacity_ = 0;

@@ -56,8 +56,10 @@ int blifparse_bounded(int initial_depth, int max_depth) {
     }
   } scope(pblif_parser);
 
+  const blif_lookups& table = blif_parse_lookups();
   int state = 0;
   int lookahead = kBlifNoToken;
+  int column = 0;  // of the lookahead in table.shift
   YYSTYPE unused;  // the scanner's value argument, which it leaves alone
   auto push = [&](int next) {
     states[static_cast<std::size_t>(depth)] = next;
@@ -75,12 +77,13 @@ int blifparse_bounded(int initial_depth, int max_depth) {
       values.resize(static_cast<std::size_t>(room));
     }
 
-    const blif_rule_id rule = blif_default_rule(state);
-    if (blif_needs_lookahead(state)) {
+    const blif_rule_id rule = table.default_rule[state];
+    if (table.needs_lookahead[state]) {
       if (lookahead == kBlifNoToken) {
         lookahead = std::max(bliflex(&unused), 0);
+        column = blif_token_column(lookahead);
       }
-      int target = blif_shift_target(state, lookahead);
+      const int target = table.shift[state][column];
       if (target != 0) {
         // A token's value is never read: its slot keeps what it held.
         lookahead = kBlifNoToken;
@@ -98,13 +101,14 @@ int blifparse_bounded(int initial_depth, int max_depth) {
     // The value goes over the slot of the right member's first symbol, the
     // slot the left member takes (the free one above the top for an empty
     // right member, which the room check above keeps in range).
-    const blif_rule& r = blif_rule_at(rule);
-    depth -= r.length;
+    const int number = static_cast<int>(rule);
+    depth -= table.rule_length[number];
     YYSTYPE* rhs = values.data() + depth;
     pblif_parser->reduce(rule, rhs, *rhs);
     // A refused model ends the parse at once, before any further token.
-    if (!pblif_parser->refusal_.ok()) return 3;
-    state = blif_goto_target(states[static_cast<std::size_t>(depth - 1)], r.lhs);
+    if (rule == blif_rule_id::boolean_automaton && !pblif_parser->refusal_.ok()) return 3;
+    state = table.go_to[states[static_cast<std::size_t>(depth - 1)]]
+                       [static_cast<int>(table.rule_lhs[number])];
     push(state);
   }
 }

@@ -15,15 +15,14 @@ class_blif_parser* pblif_parser = nullptr;
 
 namespace {
 
-// The trace line "n[,k] --> text\n" of every rule; for the identifier's
-// rule, whose text is the identifier's own, the line's start "n[,k] --> ".
+// The trace line of every rule.
 struct rule_lines {
-  std::string line[kBlifRuleCount];
+  blif_trace_line line[kBlifRuleCount];
 
   rule_lines() {
     for (int i = 0; i < kBlifRuleCount; ++i) {
       const blif_rule& rule = blif_rule_at(static_cast<blif_rule_id>(i));
-      std::string& text = line[i];
+      std::string& text = line[i].text;
       text = std::to_string(rule.n);
       if (rule.k != 1) text += ',' + std::to_string(rule.k);
       text += " --> ";
@@ -31,11 +30,13 @@ struct rule_lines {
         text += rule.text;
         text += '\n';
       }
+      line[i].size = text.size();
+      if (text.size() <= kBlifTraceWidth) text.copy(line[i].padded, text.size());
     }
   }
 };
 
-const std::string* trace_texts() {
+const blif_trace_line* trace_texts() {
   static const rule_lines lines;
   return lines.line;
 }
@@ -106,14 +107,18 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
     {
       // The rows are copied at their exact size; the parser's own keep
       // their room for the next table.
-      blif_table table;
-      table.names = std::move(table_.names);
+      // The names change hands by a swap, which leaves the parser's list
+      // empty as a move would.
+      model_.tables.emplace_back();
+      blif_table& table = model_.tables.back();
+      table.names.swap(table_.names);
       table.rows = table_.rows;
-      model_.tables.push_back(std::move(table));
       break;
     }
     case r::declaration_bool:  // TOKEN_names ident_list
-      table_.names = std::move(rhs[1].names);
+      // As a move would: the slot's list is left empty.
+      table_.names.clear();
+      table_.names.swap(rhs[1].names);
       table_.rows.clear();
       break;
     case r::initial_zero:  // TOKEN_ZERO

@@ -20,6 +20,16 @@
 
 enum class blif_rule_id : int;
 
+// The trace line "n[,k] --> text\n" of one rule, or for the identifier's
+// rule, whose text is the identifier's own, the line's start "n[,k] --> ";
+// lines that fit are also kept in `padded`, a block of fixed width.
+constexpr std::size_t kBlifTraceWidth = 48;
+struct blif_trace_line {
+  std::string text;
+  std::size_t size = 0;
+  char padded[kBlifTraceWidth] = {};
+};
+
 // Semantic value of one grammar symbol; each symbol uses one member:
 // `text` for ident, nom_circuit, next_var, actual_var; `names` for
 // ident_list; `number` for value and initial_value. The rows of a table go
@@ -75,10 +85,16 @@ class class_blif_parser {
   blif_model take_model();
   // Writes the trace line of rule `id` into the log when trace_mode is 1;
   // the identifier's rule takes the identifier's text.
+  // The log is attached to trace_lines_ for the whole parse, and only it
+  // writes there meanwhile.
   void trace(int id, const char* text, std::size_t length) {
-    if (trace_mode != 1 || !log_stream->good()) return;
-    const std::string& line = rule_lines_[id];
-    trace_lines_.append(line.data(), line.size());
+    if (trace_mode != 1 || !trace_lines_.target_good()) return;
+    const blif_trace_line& line = rule_lines_[id];
+    if (line.size <= kBlifTraceWidth) {
+      trace_lines_.append_padded<kBlifTraceWidth>(line.padded, line.size);
+    } else {
+      trace_lines_.append(line.text.data(), line.size);
+    }
     if (text != nullptr) {
       trace_lines_.append(text, length);
       trace_lines_.append('\n');
@@ -95,7 +111,7 @@ class class_blif_parser {
   // ends through exit().
   tessaro::block_writer trace_lines_;
   // The trace line of each rule, by rule number (see trace).
-  const std::string* rule_lines_;
+  const blif_trace_line* rule_lines_;
   std::ostream trace_stream_{&trace_lines_};
 };
 

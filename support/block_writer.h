@@ -26,6 +26,7 @@ class block_writer : public std::streambuf {
   void attach(std::ostream* target) {
     push();
     target_ = target;
+    target_good_ = target != nullptr && target->good();
   }
   std::ostream* target() const { return target_; }
 
@@ -37,11 +38,25 @@ class block_writer : public std::streambuf {
     }
     spill(text, n);
   }
+  // append(text, n) for a text of which `Width` bytes (n or more) can be
+  // read: a copy of fixed width, which compiles to a few moves.
+  template <std::size_t Width>
+  void append_padded(const char* text, std::size_t n) {
+    if (Width <= static_cast<std::size_t>(epptr() - pptr())) {
+      std::memcpy(pptr(), text, Width);
+      pbump(static_cast<int>(n));
+      return;
+    }
+    append(text, n);
+  }
   void append(char c) {
     if (pptr() == epptr()) push();
     *pptr() = c;
     pbump(1);
   }
+  // Whether the target was good after the last attach or push (false with no
+  // target): its state as long as nothing but this writer writes to it.
+  bool target_good() const { return target_good_; }
   // Bytes gathered and not pushed yet.
   std::size_t pending() const { return static_cast<std::size_t>(pptr() - pbase()); }
 
@@ -52,7 +67,8 @@ class block_writer : public std::streambuf {
     reset();
     if (target_ == nullptr) return true;
     if (n > 0) hand_over(room_.data(), n);
-    return target_->good();
+    target_good_ = target_->good();
+    return target_good_;
   }
 
  protected:
@@ -91,6 +107,7 @@ class block_writer : public std::streambuf {
 
   std::vector<char> room_;
   std::ostream* target_ = nullptr;
+  bool target_good_ = false;
 };
 
 }  // namespace tessaro

@@ -38,7 +38,9 @@ class chunked_buffer : public std::streambuf {
     return static_cast<bool>(target_);
   }
 
-  void append(const char* text, std::size_t n) {
+  // Inlined at every call: most texts are literals or short names, whose
+  // copy then becomes a few stores.
+  __attribute__((always_inline)) void append(const char* text, std::size_t n) {
     if (n <= static_cast<std::size_t>(epptr() - pptr())) {
       std::memcpy(pptr(), text, n);
       pbump(static_cast<int>(n));
@@ -46,11 +48,13 @@ class chunked_buffer : public std::streambuf {
       append_across(text, n);
     }
   }
-  void append(std::string_view text) { append(text.data(), text.size()); }
-  void append(const char* text) { append(text, std::strlen(text)); }
+  __attribute__((always_inline)) void append(std::string_view text) {
+    append(text.data(), text.size());
+  }
+  __attribute__((always_inline)) void append(const char* text) { append(text, std::strlen(text)); }
   void append(char c) { sputc(c); }
   // Appends `value` in decimal, as `out << value` writes it.
-  void append_number(long value) {
+  __attribute__((always_inline)) void append_number(long value) {
     if (epptr() - pptr() >= kDecimalRoom) {
       pbump(static_cast<int>(write_decimal(pptr(), value) - pptr()));
       return;

@@ -18,7 +18,8 @@ constexpr char kPairs[201] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-inline int digit_count(std::uint64_t u) {
+template <class U>
+inline int digit_count(U u) {
   int n = 1;
   for (;;) {
     if (u < 10) return n;
@@ -28,6 +29,28 @@ inline int digit_count(std::uint64_t u) {
     u /= 10000;
     n += 4;
   }
+}
+
+// Writes the digits of u at `at` and returns their end. Narrow values go
+// through 32-bit arithmetic, whose divisions by constants are cheaper.
+template <class U>
+inline char* write_digits(char* at, U u) {
+  char* const end = at + digit_count(u);
+  char* p = end;
+  while (u >= 100) {
+    const auto pair = static_cast<unsigned>(u % 100) * 2;
+    u /= 100;
+    p -= 2;
+    p[0] = kPairs[pair];
+    p[1] = kPairs[pair + 1];
+  }
+  if (u >= 10) {
+    p[-2] = kPairs[u * 2];
+    p[-1] = kPairs[u * 2 + 1];
+  } else {
+    p[-1] = static_cast<char>('0' + u);
+  }
+  return end;
 }
 
 }  // namespace decimal_detail
@@ -40,22 +63,8 @@ inline char* write_decimal(char* at, long value) {
     *at++ = '-';
     u = 0 - u;
   }
-  char* const end = at + decimal_detail::digit_count(u);
-  char* p = end;
-  while (u >= 100) {
-    const auto pair = static_cast<unsigned>(u % 100) * 2;
-    u /= 100;
-    p -= 2;
-    p[0] = decimal_detail::kPairs[pair];
-    p[1] = decimal_detail::kPairs[pair + 1];
-  }
-  if (u >= 10) {
-    p[-2] = decimal_detail::kPairs[u * 2];
-    p[-1] = decimal_detail::kPairs[u * 2 + 1];
-  } else {
-    p[-1] = static_cast<char>('0' + u);
-  }
-  return end;
+  if (u <= UINT32_MAX) return decimal_detail::write_digits(at, static_cast<std::uint32_t>(u));
+  return decimal_detail::write_digits(at, u);
 }
 
 }  // namespace tessaro

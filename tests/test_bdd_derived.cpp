@@ -220,6 +220,26 @@ TEST_F(BddDerived, SupportInDepthFirstOrder) {
   bdd_free(m, g);
 }
 
+// The sorted support indexes against the variables each function depends
+// on; halfway, a variable inserted first moves every index up by one.
+TEST_F(BddDerived, SupportIndexesAreTheSortedDependences) {
+  for (int round = 0; round < 200; ++round) {
+    if (round == 100) bdd_new_var_first(m);
+    bdd f = round % 40 == 0 ? bdd_one(m) : random_function();
+    std::vector<std::uint32_t> expected;
+    for (int i = 0; i < kVars; ++i)
+      if (bdd_depends_on(m, f, x[i]) != 0) expected.push_back(bdd_if_index(m, x[i]));
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(bdd_vars(m)), 99u);
+    const int count = bdd_support_indexes(m, f, out.data());
+    out.resize(static_cast<std::size_t>(count));
+    EXPECT_EQ(out, expected) << "round " << round;
+    EXPECT_EQ(nonzero_temps(), 0);
+    bdd_free(m, f);
+  }
+  EXPECT_EQ(bdd_support_indexes(m, 0, nullptr), 0);
+}
+
 // The table read off the nodes against the one the function was built from,
 // over the variables listed in random orders, with a collection between.
 TEST_F(BddDerived, SmallTruthTableOverAnyListedOrder) {

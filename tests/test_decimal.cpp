@@ -32,7 +32,10 @@ std::string expected(long value) {
 }  // namespace
 
 TEST(Decimal, EveryDigitCountAndBothExtremes) {
-  std::vector<long> values = {0, LONG_MAX, LONG_MIN, LONG_MIN + 1};
+  // The 32-bit and the 64-bit paths meet at 2^32.
+  std::vector<long> values = {0,          LONG_MAX,    LONG_MIN,    LONG_MIN + 1,
+                              4294967295, 4294967296,  -4294967295, -4294967296,
+                              4294967297, -4294967297, 2147483648L, -2147483648L};
   for (long p = 1; p <= LONG_MAX / 10; p *= 10) {
     for (long v : {p - 1, p, p + 1, 2 * p, 9 * p + (p - 1)}) {
       values.push_back(v);

@@ -283,4 +283,52 @@ TEST(ParserTokens, UnknownCodesAndNegativeEnd) {
   EXPECT_EQ(negative_result, 0);
 }
 
+// A log whose second block fails to be written and which takes text again
+// afterwards: the parser stops tracing at the failure, so the log holds the
+// first block and then only what was gathered when the failure was seen.
+class flaky_log : public std::streambuf {
+ public:
+  std::string written;
+  std::vector<std::size_t> calls;  // size of each block handed over
+
+ protected:
+  std::streamsize xsputn(const char* text, std::streamsize n) override {
+    calls.push_back(static_cast<std::size_t>(n));
+    if (calls.size() == 2) return 0;
+    written.append(text, static_cast<std::size_t>(n));
+    return n;
+  }
+  int_type overflow(int_type c) override { return c; }
+};
+
+TEST(ParserTrace, StopsAtTheFirstFailedWriteOfTheLog) {
+  std::string model = ".model m\n.inputs a\n";
+  for (int i = 0; i < 2000; ++i)
+    model += ".names a y" + std::to_string(i) + "\n0 1\n";
+  model += ".end\n";
+  auto run = [&](std::ostream& log) {
+    lex_blif_newline_mode = 0;
+    std::istringstream in(model);
+    std::ostringstream echo;
+    blifFlexLexer lexer(&in, &echo);
+    class_blif_parser parser;
+    parser.lexer = &lexer;
+    const int result = parser.parse(log, 1);
+    delete parser.automaton;
+    return result;
+  };
+  std::ostringstream whole;
+  ASSERT_EQ(run(whole), 0);
+  const std::string trace = whole.str();
+  ASSERT_GT(trace.size(), std::size_t{3} << 16);
+
+  flaky_log buffer;
+  std::ostream log(&buffer);
+  EXPECT_EQ(run(log), 0);
+  ASSERT_EQ(buffer.calls.size(), 3u);
+  const std::size_t first = buffer.calls[0];
+  const std::size_t resumed = first + buffer.calls[1];
+  EXPECT_LE(buffer.calls[2], kBlifTraceWidth);
+  EXPECT_EQ(buffer.written, trace.substr(0, first) + trace.substr(resumed, buffer.calls[2]));
+}
 }  // namespace
