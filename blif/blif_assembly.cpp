@@ -49,6 +49,8 @@ model_names number_names(const blif_model& model) {
   for (const blif_table& table : model.tables)
     table_names += table.names.size();
   numbered.table_ids.reserve(table_names);
+  // Most locals are the outputs of tables.
+  numbered.locals.reserve(model.tables.size());
   // Views of the model's names, which stay in place meanwhile.
   tessaro::name_set ids(model.inputs.size() + model.outputs.size() + 2 * model.latches.size() +
                         model.tables.size());
@@ -78,11 +80,17 @@ model_names number_names(const blif_model& model) {
   return numbered;
 }
 
-// One transition per latch: the next value of its output is its input.
+// One transition per latch: the next value of its output is its input,
+// whose variable is all its support.
 void enter_transitions(const blif_model& model, b_autom_dec& dec) {
-  for (const blif_latch& latch : model.latches)
-    dec.trans_wood_associee()->define(latch.output, dec.bdd_ident_associe(latch.output),
-                                      dec.bdd_ident_associe(latch.input));
+  bddpp_manager* man = dec.manager_associe();
+  std::vector<long> support(1);
+  for (const blif_latch& latch : model.latches) {
+    const bdd input = dec.bdd_ident_associe(latch.input);
+    support[0] = man->Bdd_if_index(input);
+    dec.trans_wood_associee()->define(latch.output, dec.bdd_ident_associe(latch.output), input,
+                                      support);
+  }
 }
 
 // The product of one literal per latch. State variables come first in the

@@ -145,7 +145,10 @@ class Bddexpressionwood {
   // that is not a variable of the wood.
   const tessaro::set<long>& amont_dependances(long i) const;
   // The defined indexes, ascending.
-  const std::vector<long>& defined_indexes() const;
+  const std::vector<long>& defined_indexes() const {
+    if (!ens_exp_order_valid) list_defined_indexes();
+    return ens_exp_order;
+  }
   // Room for the support walks of the table's equations, reused from one
   // walk to the next.
   std::vector<long>& support_room() { return support_walk; }
@@ -187,6 +190,8 @@ class Bddexpressionwood {
   // there; -1 after the message when var is no variable of the manager or
   // its index holds an equation already.
   long free_index(bdd var);
+  // Rebuilds the ascending list of the defined indexes from the table.
+  void list_defined_indexes() const;
   // Stores `e`, one of `stored`, at index k with its upstream links.
   void store(long k, Bddexpression* e);
   // define, with exp's support walked when `support` is null.

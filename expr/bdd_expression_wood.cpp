@@ -137,15 +137,12 @@ long Bddexpressionwood::exp_number() const {
   return ens_exp_count;
 }
 
-const std::vector<long>& Bddexpressionwood::defined_indexes() const {
-  if (!ens_exp_order_valid) {
-    ens_exp_order.clear();
-    ens_exp_order.reserve(static_cast<std::size_t>(ens_exp_count));
-    for (long i = 0; i < nb_var_bdd; ++i)
-      if (exp_table[i] != nullptr) ens_exp_order.push_back(i);
-    ens_exp_order_valid = true;
-  }
-  return ens_exp_order;
+void Bddexpressionwood::list_defined_indexes() const {
+  ens_exp_order.clear();
+  ens_exp_order.reserve(static_cast<std::size_t>(ens_exp_count));
+  for (long i = 0; i < nb_var_bdd; ++i)
+    if (exp_table[i] != nullptr) ens_exp_order.push_back(i);
+  ens_exp_order_valid = true;
 }
 
 Bddexpression* Bddexpressionwood::exp(int n) const {

@@ -247,6 +247,16 @@ TEST(BlifAssembly, SharedNamesKeepTheirFirstVariableOnRandomModels) {
     ASSERT_EQ(variable_names(*a), order) << "round " << round;
 
     bddpp_manager* man = a->manager_associe();
+    // Every equation's dependence set is the support of its right member.
+    auto same_support = [&](const Bddexpression* e) {
+      std::vector<long> walked = man->Support_indexes(e->my_bdd_exp());
+      return e->dependances().same_as(walked);
+    };
+    ASSERT_EQ(a->nb_equ_trans(), static_cast<int>(latches.size()));
+    for (int i = 0; i < a->nb_equ_trans(); ++i)
+      EXPECT_TRUE(same_support(a->equ_trans(i))) << a->equ_trans(i)->my_name();
+    for (int i = 0; i < a->nb_equ_def(); ++i)
+      EXPECT_TRUE(same_support(a->equ_def(i))) << a->equ_def(i)->my_name();
     ASSERT_EQ(a->nb_equ_def(), static_cast<int>(tables.size()));
     for (const blif_table& t : tables) {
       const long k = man->Index_var_by_name(t.names.back());
