@@ -65,6 +65,11 @@ class checked_filebuf : public std::streambuf {
   }
 
   std::streamsize xsputn(const char* s, std::streamsize n) override {
+    // A piece of half the buffer or more, met with nothing pending, goes to
+    // the file as it is: blocks gathered by a writer of their own (the
+    // log's) are not copied once more.
+    if (pptr() == pbase() && static_cast<std::size_t>(n) >= room_.size() / 2)
+      return write_all(s, n) ? n : 0;
     if (n <= epptr() - pptr()) {
       std::memcpy(pptr(), s, static_cast<std::size_t>(n));
       pbump(static_cast<int>(n));

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <random>
 #include <string>
 
 #include "support/checked_output.h"
@@ -114,6 +115,34 @@ TEST(CheckedOutput, WritesEveryByteAndReportsNothing) {
   EXPECT_TRUE(out.close());
   EXPECT_FALSE(out.write_failed());
   EXPECT_FALSE(out.report_failure());
+  EXPECT_EQ(d.read("f"), text);
+}
+
+// Pieces of random sizes around half and whole buffers, written straight or
+// gathered, interleaved with single characters: the file is their
+// concatenation.
+TEST(CheckedOutput, PiecesOfEverySizeKeepTheirOrder) {
+  TempDir d;
+  std::mt19937 rng(16);
+  std::string text;
+  tessaro::checked_ofstream out("log file", d.file("f"));
+  ASSERT_TRUE(out.is_open());
+  const std::size_t sizes[] = {1, 100, 32767, 32768, 32769, 65535, 65536, 65537, 140000};
+  for (int round = 0; round < 200; ++round) {
+    const std::size_t n = sizes[rng() % 9] + rng() % 3;
+    std::string piece(n, ' ');
+    for (char& c : piece)
+      c = static_cast<char>('a' + rng() % 26);
+    if (rng() % 4 == 0) {
+      out.put(piece[0]);
+      text += piece[0];
+    } else {
+      out.write(piece.data(), static_cast<std::streamsize>(n));
+      text += piece;
+    }
+  }
+  EXPECT_TRUE(out.close());
+  EXPECT_FALSE(out.write_failed());
   EXPECT_EQ(d.read("f"), text);
 }
 
