@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bddpp/name_index.h"
+#include "support/name_set.h"
 
 namespace {
 
@@ -83,9 +84,10 @@ TEST(NameIndex, EmptyAndReplacedEntries) {
 // the last slots and on the first ones of the smallest table, entered in
 // several orders, each removed in turn.
 TEST(NameIndex, RunsWrappingAroundTheEnd) {
-  // The home slot in the smallest table: the low bits of the folded hash.
+  // The home slot in the smallest table: the low bits of the index's own
+  // folded hash.
   auto home = [](const std::string& name) {
-    const std::uint64_t h = std::hash<std::string_view>{}(name);
+    const std::uint64_t h = tessaro::name_hash(name);
     return static_cast<std::size_t>((h ^ (h >> 32)) % 64);
   };
   const std::vector<std::size_t> homes{61, 62, 63, 0, 1};
