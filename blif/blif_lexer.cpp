@@ -288,7 +288,7 @@ void blifFlexLexer::skip_comment() {
   if (line_end) start_ = kNormal;
 }
 
-inline void blifFlexLexer::take(int length) {
+__attribute__((always_inline)) inline void blifFlexLexer::take(int length) {
   if (length >= text_capacity_) grow_text(length);
   const yy_buffer_state* b = buffer_;
   // A short text is copied as a block of fixed width when both buffers have
@@ -305,6 +305,55 @@ inline void blifFlexLexer::take(int length) {
   buffer_->pos += length;
 }
 
+__attribute__((always_inline)) inline int blifFlexLexer::scan_buffered() {
+  const yy_buffer_state* b = buffer_;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(b->chars + b->pos);
+  const int end = b->count + b->ahead - b->pos;
+  int i = 0;  // start of the token
+  for (;;) {
+    while (i < end && (kByteClass.of[p[i]] & kBlank) != 0)
+      ++i;
+    if (i == end) return -1;
+    int n = i + 1;  // end of the token
+    int last = i;   // last byte looked at
+    int token;
+    switch (kByteClass.start[p[i]]) {
+      case kStartLetter:
+        while (n < end && (kByteClass.of[p[n]] & (kLetter | kDigit)) != 0)
+          ++n;
+        last = n;
+        token = TOKEN_ident;
+        break;
+      case kStartLineEnd:
+        while (n < end && p[n] == '\n')
+          ++n;
+        last = n;
+        token = TOKEN_NL;
+        break;
+      case kStartZero:
+        token = TOKEN_ZERO;
+        break;
+      case kStartOne:
+        token = TOKEN_ONE;
+        break;
+      case kStartIndif:
+        token = TOKEN_indif;
+        break;
+      default:
+        return -1;
+    }
+    if (last == end) return -1;
+    if (token == TOKEN_NL && lex_blif_newline_mode != 1) {
+      i = n;
+      continue;
+    }
+    look_at(last);
+    buffer_->pos += i;
+    take(n - i);
+    return token;
+  }
+}
+
 int blifFlexLexer::yylex() {
   if (!started_) {
     started_ = true;
@@ -317,7 +366,14 @@ int blifFlexLexer::yylex() {
   }
   if (!buffer_) buffer_ = yy_create_buffer(yyin_, kBufferSize);
   check_ahead();
+  if (start_ == kNormal) {
+    const int token = scan_buffered();
+    if (token >= 0) return token;
+  }
+  return scan_general();
+}
 
+int blifFlexLexer::scan_general() {
   for (;;) {
     int c = peek(0);
     if (c < 0) {

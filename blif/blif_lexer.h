@@ -88,6 +88,12 @@ class blifFlexLexer : public FlexLexer {
   // Frees room at the end of the current buffer: drops the bytes before the
   // current token, or doubles the buffer when the token fills it.
   void make_room();
+  // The next token, when it is an identifier, a value or a line end and it
+  // and the byte after it are all buffered, taken as the general path would
+  // take it; -1 otherwise, with nothing taken.
+  int scan_buffered();
+  // The next token by the rules themselves, whatever is buffered.
+  __attribute__((noinline)) int scan_general();
   // Longest match of the normal condition at the current position, whose
   // first byte is `c`; sets `length`, and `token` for keywords.
   int match_normal(int c, int* length, int* token);
