@@ -222,6 +222,38 @@ const blif_rule& blif_rule_at(blif_rule_id rule) {
 
 namespace {
 
+// The rule a state reduces by without reading a token, or none.
+r reduction_without_token(const blif_lookups& t, int state) {
+  return state != 0 && !t.needs_lookahead[state] ? t.default_rule[state] : r::none;
+}
+
+// Fills t.loop from the other lookups. A state entered by a nonterminal is
+// entered by no other symbol, from whichever state below, so a reduction to
+// that nonterminal which pops the state goes back to it.
+void find_loops(blif_lookups& t) {
+  int entered_by[kBlifStateCount] = {};  // the nonterminal, 0 for none
+  for (int state = 0; state < kBlifStateCount; ++state) {
+    for (int symbol = 1; symbol <= kBlifNonterminalCount; ++symbol) {
+      if (t.go_to[state][symbol] != 0) entered_by[t.go_to[state][symbol]] = symbol;
+    }
+  }
+  for (int state = 0; state < kBlifStateCount; ++state) {
+    for (int column = 0; column < kBlifTokenColumns; ++column) {
+      t.loop[state][column] = blif_loop{};
+      const r member = reduction_without_token(t, t.shift[state][column]);
+      if (member == r::none || member == r::accept || t.rule_length[static_cast<int>(member)] != 1)
+        continue;
+      const int next = t.go_to[state][static_cast<int>(t.rule_lhs[static_cast<int>(member)])];
+      const r extend = reduction_without_token(t, next);
+      if (extend == r::none || extend == r::accept || extend == r::boolean_automaton) continue;
+      const int number = static_cast<int>(extend);
+      if (t.rule_length[number] == 2 && entered_by[state] != 0 &&
+          static_cast<int>(t.rule_lhs[number]) == entered_by[state])
+        t.loop[state][column] = {member, extend};
+    }
+  }
+}
+
 blif_lookups derive_lookups() {
   blif_lookups t = {};
   for (int state = 0; state < kBlifStateCount; ++state) {
@@ -241,6 +273,7 @@ blif_lookups derive_lookups() {
     t.rule_length[rule] = static_cast<signed char>(kRules[rule].length);
     t.rule_lhs[rule] = kRules[rule].lhs;
   }
+  find_loops(t);
   return t;
 }
 

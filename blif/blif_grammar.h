@@ -110,8 +110,19 @@ int blif_shifted_tokens(int state, int* tokens, int max);
 // tables: the shift targets by state and token column (blif_token_column),
 // the gotos by state and nonterminal, and per state its default rule and
 // whether it needs a lookahead, and per rule the length of its right member
-// and its left member; 0 stands for "no shift" and "no goto".
+// and its left member; 0 stands for "no shift" and "no goto". The loops are
+// found in the tables too (see blif_loop).
 constexpr int kBlifTokenColumns = 13;
+// A loop of the parse: the state shifts the token, reduces it at once by
+// `member` (a rule of one symbol) and then the symbol under it with the
+// result by `extend` (a rule of two, whose left member is the symbol that
+// entered the state), which leaves the state and the depth as they were.
+// These are the lists of identifiers and of values. `member` is `none` when
+// the token starts no loop.
+struct blif_loop {
+  blif_rule_id member = blif_rule_id::none;
+  blif_rule_id extend = blif_rule_id::none;
+};
 struct blif_lookups {
   signed char shift[kBlifStateCount][kBlifTokenColumns];
   signed char go_to[kBlifStateCount][kBlifNonterminalCount + 1];
@@ -119,6 +130,7 @@ struct blif_lookups {
   bool needs_lookahead[kBlifStateCount];
   signed char rule_length[kBlifRuleCount];
   blif_nt rule_lhs[kBlifRuleCount];
+  blif_loop loop[kBlifStateCount][kBlifTokenColumns];
 };
 const blif_lookups& blif_parse_lookups();
 

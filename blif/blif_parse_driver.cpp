@@ -8,6 +8,7 @@
 
 #include "blif/blif_grammar.h"
 #include "blif/blif_parser.h"
+#include "support/reference_paths.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ int blifparse_bounded(int initial_depth, int max_depth) {
   } scope(pblif_parser);
 
   const blif_lookups& table = blif_parse_lookups();
+  const bool loops = !tessaro::reference_paths();
   int state = 0;
   int lookahead = kBlifNoToken;
   int column = 0;  // of the lookahead in table.shift
@@ -82,6 +84,16 @@ int blifparse_bounded(int initial_depth, int max_depth) {
       if (lookahead == kBlifNoToken) {
         lookahead = std::max(bliflex(&unused), 0);
         column = blif_token_column(lookahead);
+      }
+      // A loop takes the tokens of its list here, each with its two
+      // reductions, as long as the stack has room for the two states the
+      // steps push; they leave the state and the depth as they were.
+      if (loops) {
+        while (table.loop[state][column].member != blif_rule_id::none && depth + 1 < room) {
+          pblif_parser->reduce_loop(table.loop[state][column], values.data() + depth);
+          lookahead = std::max(bliflex(&unused), 0);
+          column = blif_token_column(lookahead);
+        }
       }
       const int target = table.shift[state][column];
       if (target != 0) {

@@ -71,14 +71,56 @@ void bliferror(const char* message) {
   std::cerr << message << std::endl;
 }
 
+// The actions met once per token or more, kept small; the others build the
+// model's lists (act_on_model).
+inline void class_blif_parser::act(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result) {
+  using r = blif_rule_id;
+  switch (rule) {
+    case r::value_zero:    // TOKEN_ZERO
+    case r::initial_zero:  // TOKEN_ZERO
+      result.number = 0;
+      return;
+    case r::value_one:    // TOKEN_ONE
+    case r::initial_one:  // TOKEN_ONE
+      result.number = 1;
+      return;
+    case r::value_indif:  // TOKEN_indif
+      result.number = 2;
+      return;
+    case r::value_list_first:  // value
+      table_.rows.start_row();
+      table_.rows.push(rhs[0].number);
+      return;
+    case r::value_list_append:  // value_list value
+      table_.rows.push(rhs[1].number);
+      return;
+    case r::ident_list_append:  // ident_list ident (result is the list's slot)
+      result.names.emplace_back(scanned_name());
+      return;
+    case r::prod_list_first:
+    case r::prod_list_append:
+    case r::prod:
+    case r::inputs_empty:
+    case r::outputs_empty:
+    case r::equations_empty:
+    case r::equations_append:
+    case r::equation_of_latch:
+    case r::equation_of_table:
+    case r::ident:
+      return;  // these carry no value of their own (an ident's is the scanner's text)
+    default:
+      act_on_model(rule, rhs, result);
+      return;
+  }
+}
+
 void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result) {
   using r = blif_rule_id;
   if (rule == r::ident) {
     // The identifier's value is the scanner's text, which each rule with
     // ident in its right member reads before the next token (see
     // scanned_name).
-    const char* name = lexer->YYText();
-    trace(static_cast<int>(rule), name, std::strlen(name));
+    trace(static_cast<int>(rule), lexer->YYText(), static_cast<std::size_t>(lexer->YYLeng()));
     return;
   }
   if (rule == r::boolean_automaton) {
@@ -86,6 +128,41 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
     return;
   }
   trace(static_cast<int>(rule), nullptr, 0);
+  act(rule, rhs, result);
+}
+
+void class_blif_parser::reduce_loop(const blif_loop& loop, YYSTYPE* top) {
+  const blif_trace_line& first = rule_lines_[static_cast<int>(loop.member)];
+  const blif_trace_line& second = rule_lines_[static_cast<int>(loop.extend)];
+  const bool named = loop.member == blif_rule_id::ident;
+  const std::size_t name_size = named ? static_cast<std::size_t>(lexer->YYLeng()) : 0;
+  if (trace_mode == 1 && trace_lines_.target_good()) {
+    if (first.size <= kBlifTraceWidth && second.size <= kBlifTraceWidth &&
+        trace_lines_.room() >= 2 * kBlifTraceWidth + name_size + 1) {
+      // No push between the lines, so the log's state is the same for both.
+      char* const start = trace_lines_.cursor();
+      char* out = start;
+      std::memcpy(out, first.padded, kBlifTraceWidth);
+      out += first.size;
+      if (named) {
+        std::memcpy(out, lexer->YYText(), name_size);
+        out += name_size;
+        *out++ = '\n';
+      }
+      std::memcpy(out, second.padded, kBlifTraceWidth);
+      out += second.size;
+      trace_lines_.advance(static_cast<std::size_t>(out - start));
+    } else {
+      trace(static_cast<int>(loop.member), named ? lexer->YYText() : nullptr, name_size);
+      trace(static_cast<int>(loop.extend), nullptr, 0);
+    }
+  }
+  act(loop.member, top, *top);
+  act(loop.extend, top - 1, top[-1]);
+}
+
+void class_blif_parser::act_on_model(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result) {
+  using r = blif_rule_id;
   switch (rule) {
     case r::nom_declaration:  // TOKEN_model nom_circuit
       model_name = rhs[1].text;
@@ -99,9 +176,6 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
     case r::ident_list_first:  // ident (result is its slot)
       result.names.clear();
       result.names.reserve(4);
-      result.names.emplace_back(scanned_name());
-      break;
-    case r::ident_list_append:  // ident_list ident (result is the list's slot)
       result.names.emplace_back(scanned_name());
       break;
     case r::latch:  // TOKEN_latch next_var actual_var initial_value
@@ -125,48 +199,13 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
       table_.names.swap(rhs[1].names);
       table_.rows.clear();
       break;
-    case r::initial_zero:  // TOKEN_ZERO
-      result.number = 0;
-      break;
-    case r::initial_one:  // TOKEN_ONE
-      result.number = 1;
-      break;
-    case r::value_list_first:  // value
-      table_.rows.start_row();
-      table_.rows.push(rhs[0].number);
-      break;
-    case r::value_list_append:  // value_list value
-      table_.rows.push(rhs[1].number);
-      break;
-    case r::value_zero:  // TOKEN_ZERO
-      result.number = 0;
-      break;
-    case r::value_one:  // TOKEN_ONE
-      result.number = 1;
-      break;
-    case r::value_indif:  // TOKEN_indif
-      result.number = 2;
-      break;
     case r::next_var:     // ident
     case r::actual_var:   // ident
     case r::nom_circuit:  // ident
       result.text.assign(scanned_name());
       break;
-    case r::prod_list_first:
-    case r::prod_list_append:
-    case r::prod:
-    case r::inputs_empty:
-    case r::outputs_empty:
-    case r::equations_empty:
-    case r::equations_append:
-    case r::equation_of_latch:
-    case r::equation_of_table:
-      break;  // these carry no value of their own
-    case r::none:
-    case r::accept:
-    case r::boolean_automaton:
-    case r::ident:
-      break;  // never reduced here
+    default:
+      break;  // taken by act
   }
 }
 

@@ -20,6 +20,7 @@
 #include "support/diagnostic.h"
 
 enum class blif_rule_id : int;
+struct blif_loop;
 
 // The trace line "n[,k] --> text\n" of one rule, or for the identifier's
 // rule, whose text is the identifier's own, the line's start "n[,k] --> ";
@@ -80,13 +81,23 @@ class class_blif_parser {
   // `result` at the slot its value goes to: rhs[0], or the free slot after
   // the stack's top for an empty right member.
   void reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result);
+  // The two reductions of a loop (blif_grammar.h) after the shift of its
+  // token, whose slot is `top`: as reduce would run them, with their trace
+  // lines written together when the log's buffer has room for both.
+  void reduce_loop(const blif_loop& loop, YYSTYPE* top);
+  // The action of `rule` without its trace line (not for the whole model).
+  void act(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result);
+  // The actions that fill the model's lists and names, called by act.
+  __attribute__((noinline)) void act_on_model(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result);
   // Builds the automaton of the model just read, then empties the lists so
   // that the same parser can read the next model.
-  void final_action();
+  __attribute__((noinline)) void final_action();
   // The text of the identifier just reduced to ident. Every state that the
   // reduction of ident enters reduces at once, without reading a token, by a
   // rule that ends with ident, so the scanner still holds that text then.
-  std::string_view scanned_name() const { return lexer->YYText(); }
+  std::string_view scanned_name() const {
+    return std::string_view(lexer->YYText(), static_cast<std::size_t>(lexer->YYLeng()));
+  }
   // The lists as a model record, moved out of the parser.
   blif_model take_model();
   // Writes the trace line of rule `id` into the log when trace_mode is 1;

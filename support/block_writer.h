@@ -54,6 +54,12 @@ class block_writer : public std::streambuf {
     *pptr() = c;
     pbump(1);
   }
+  // Bytes that can be appended before the next push, and where they go: a
+  // writer of several pieces checks the room once, writes at cursor() and
+  // hands the count to advance().
+  std::size_t room() const { return static_cast<std::size_t>(epptr() - pptr()); }
+  char* cursor() { return pptr(); }
+  void advance(std::size_t n) { pbump(static_cast<int>(n)); }
   // Whether the target was good after the last attach or push (false with no
   // target): its state as long as nothing but this writer writes to it.
   bool target_good() const { return target_good_; }

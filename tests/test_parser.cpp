@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "blif/blif_grammar.h"
 #include "blif/blif_lexer.h"
 #include "blif/blif_parser.h"
+#include "support/reference_paths.h"
 #include "tests/blif_samples.h"
 #include "tests/test_util.h"
 
@@ -288,6 +290,7 @@ class ScriptedLexer : public blifFlexLexer {
     if (next_ >= codes_.size()) return 0;
     current_ = texts_[next_];
     yytext = &current_[0];
+    yyleng = static_cast<int>(current_.size());
     return codes_[next_++];
   }
 
@@ -365,4 +368,128 @@ TEST(ParserTrace, StopsAtTheFirstFailedWriteOfTheLog) {
   EXPECT_LE(buffer.calls[2], kBlifTraceWidth);
   EXPECT_EQ(buffer.written, trace.substr(0, first) + trace.substr(resumed, buffer.calls[2]));
 }
+
+// What one parse shows: its result, trace, messages and what it collected.
+struct Parsed {
+  int result = -1;
+  std::string log;
+  std::string err;
+  bool built = false;
+  blif_model model;
+};
+
+Parsed parse_with(const std::string& text, bool plain, int initial_depth, int max_depth) {
+  tessaro::reference_paths() = plain;
+  lex_blif_newline_mode = 0;
+  std::istringstream in(text);
+  std::ostringstream echo;
+  std::ostringstream log;
+  blifFlexLexer lexer(&in, &echo);
+  class_blif_parser parser;
+  parser.lexer = &lexer;
+  parser.log_stream = &log;
+  parser.trace_mode = 1;
+  std::ostringstream err;
+  std::streambuf* saved = std::cerr.rdbuf(err.rdbuf());
+  Parsed out;
+  out.result = blifparse_bounded(initial_depth, max_depth);
+  std::cerr.rdbuf(saved);
+  tessaro::reference_paths() = false;
+  std::unique_ptr<b_automaton> automaton(parser.automaton);
+  out.built = automaton != nullptr;
+  out.log = log.str();
+  out.err = err.str();
+  out.model = parser.collected();
+  return out;
+}
+
+// Mostly well-formed models, cut short, with tokens dropped, doubled or out
+// of place, and now and then a tiny stack.
+TEST(ParserLoops, SameStepsAsThePlainLoopOnRandomModels) {
+  const char* const pieces[] = {".inputs", ".outputs", ".latch", ".names", ".end", "\n",
+                                "0",       "1",        "-",      "a",      "bc",   "x_12"};
+  std::mt19937 random(20261210);
+  int ended = 0;  // accepted or refused by the assembly
+  int exhausted = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::string text = ".model m\n";
+    if (random() % 2) text += ".inputs a b c d\n";
+    if (random() % 2) text += ".outputs y z\n";
+    const int items = static_cast<int>(random() % 12);
+    for (int i = 0; i < items; ++i) {
+      if (random() % 3 == 0) {
+        text += ".latch a y 1\n";
+        continue;
+      }
+      text += ".names";
+      for (int n = 1 + static_cast<int>(random() % 5); n > 0; --n)
+        text += " n" + std::to_string(random() % 9);
+      for (int rows = 1 + static_cast<int>(random() % 3); rows > 0; --rows) {
+        text += "\n";
+        for (int n = 1 + static_cast<int>(random() % 6); n > 0; --n)
+          text += "01-"[random() % 3];
+      }
+      text += "\n";
+    }
+    text += ".end\n";
+    // Faults: a piece dropped in, a cut, a doubled line end.
+    for (int faults = static_cast<int>(random() % 3); faults > 0; --faults) {
+      const std::size_t at = random() % text.size();
+      switch (random() % 3) {
+        case 0:
+          text.insert(at, std::string(" ") + pieces[random() % 12] + " ");
+          break;
+        case 1:
+          text.resize(at);
+          break;
+        default:
+          text.insert(at, "\n");
+      }
+    }
+    const bool small = random() % 4 == 0;
+    const int initial = small ? 1 + static_cast<int>(random() % 4) : 200;
+    const int max = small ? initial + static_cast<int>(random() % 12) : 10000;
+    const Parsed fast = parse_with(text, false, initial, max);
+    const Parsed plain = parse_with(text, true, initial, max);
+    ASSERT_EQ(fast.result, plain.result) << text;
+    ASSERT_EQ(fast.log, plain.log) << text;
+    ASSERT_EQ(fast.err, plain.err) << text;
+    ASSERT_EQ(fast.built, plain.built) << text;
+    ASSERT_EQ(fast.model.inputs, plain.model.inputs) << text;
+    ASSERT_EQ(fast.model.outputs, plain.model.outputs) << text;
+    ASSERT_EQ(fast.model.tables.size(), plain.model.tables.size()) << text;
+    for (std::size_t t = 0; t < fast.model.tables.size(); ++t) {
+      ASSERT_EQ(fast.model.tables[t].names, plain.model.tables[t].names) << text;
+      ASSERT_EQ(fast.model.tables[t].rows.to_vectors(), plain.model.tables[t].rows.to_vectors())
+          << text;
+    }
+    ASSERT_EQ(fast.model.latches.size(), plain.model.latches.size()) << text;
+    ended += fast.result == 0 || fast.result == 3;
+    exhausted += fast.result == 2;
+  }
+  // The rounds reach both ends.
+  EXPECT_GT(ended, 40);
+  EXPECT_GT(exhausted, 10);
+}
+
+// The loops found are the lists of identifiers and of values, in each state
+// that extends one: without them the test above compares the plain loop
+// with itself.
+TEST(ParserLoops, FoundInTheTables) {
+  using r = blif_rule_id;
+  const blif_lookups& t = blif_parse_lookups();
+  int loops = 0;
+  for (int s = 0; s < kBlifStateCount; ++s) {
+    for (int c = 0; c < kBlifTokenColumns; ++c) {
+      const blif_loop& loop = t.loop[s][c];
+      if (loop.member == r::none) continue;
+      ++loops;
+      EXPECT_TRUE(loop.extend == r::ident_list_append || loop.extend == r::value_list_append)
+          << "state " << s;
+    }
+  }
+  // Three lists of identifiers, one of values with its three tokens.
+  EXPECT_EQ(loops, 6);
+}
+
 }  // namespace
