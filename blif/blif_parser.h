@@ -90,7 +90,9 @@ class class_blif_parser {
   // The actions that fill the model's lists and names, called by act.
   __attribute__((noinline)) void act_on_model(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result);
   // Builds the automaton of the model just read, then empties the lists so
-  // that the same parser can read the next model.
+  // that the same parser can read the next model. Out of line, as is
+  // act_on_model: the work done once per model or per table stays out of
+  // the code run for every token.
   __attribute__((noinline)) void final_action();
   // The text of the identifier just reduced to ident. Every state that the
   // reduction of ident enters reduces at once, without reading a token, by a
@@ -104,7 +106,7 @@ class class_blif_parser {
   // the identifier's rule takes the identifier's text.
   // The log is attached to trace_lines_ for the whole parse, and only it
   // writes there meanwhile.
-  void trace(int id, const char* text, std::size_t length) {
+  __attribute__((always_inline)) void trace(int id, const char* text, std::size_t length) {
     if (trace_mode != 1 || !trace_lines_.target_good()) return;
     const blif_trace_line& line = rule_lines_[id];
     if (line.size <= kBlifTraceWidth) {
