@@ -17,27 +17,56 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int met
   return small_cover_rows_over(f, method, support);
 }
 
-const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int method,
-                                                                  std::vector<long>& support,
-                                                                  const std::vector<long>* known) {
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(
+    bdd f, int method, std::vector<long>& support, const std::vector<long>* known,
+    bddpp_cover_memo* memo, const std::vector<long>*& columns) {
+  columns = &support;
   if (known == nullptr) return small_cover_rows(f, method, support);
-  support = *known;
-  return small_cover_rows_over(f, method, support);
+  if (memo == nullptr) return small_cover_rows_over(f, method, support = *known);
+  if (memo->man == this) {
+    // The memo holds f's table over `known`: no walk of f again.
+    const int m = method == 1 || method == 2 ? method : 0;
+    if (memo->covers != nullptr && (memo->covers->found >> m) & 1u) {
+      columns = known;
+      return &memo->covers->rows[m];
+    }
+    support = *known;
+  } else {
+    support = *known;
+    std::uint64_t table;
+    if (!small_truth_table(f, support, table)) return nullptr;
+    *memo = {this, table, nullptr};
+  }
+  return small_cover_rows_of(f, method, support, memo->table, memo->covers);
+}
+
+bool bddpp_manager::small_truth_table(bdd f, const std::vector<long>& support,
+                                      std::uint64_t& table) const {
+  return !tessaro::reference_paths() && !support.empty() &&
+         support.size() <= static_cast<std::size_t>(kSmallCoverVars) &&
+         bdd_small_truth_table(internal_man, f, support.data(), static_cast<int>(support.size()),
+                               &table) != 0;
 }
 
 const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(bdd f, int method,
                                                                        std::vector<long>& support) {
-  if (tessaro::reference_paths() || support.empty() ||
-      support.size() > static_cast<std::size_t>(kSmallCoverVars))
-    return nullptr;
+  std::uint64_t table;
+  if (!small_truth_table(f, support, table)) return nullptr;
+  bddpp_small_cover* covers = nullptr;
+  return small_cover_rows_of(f, method, support, table, covers);
+}
+
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_of(bdd f, int method,
+                                                                     std::vector<long>& support,
+                                                                     std::uint64_t key,
+                                                                     bddpp_small_cover*& covers) {
   const int m = method == 1 || method == 2 ? method : 0;
-  auto& table = small_covers[m][support.size()];
-  std::uint64_t key;
-  if (bdd_small_truth_table(internal_man, f, support.data(), static_cast<int>(support.size()),
-                            &key) == 0)
-    return nullptr;
-  auto found = table.find(key);
-  if (found != table.end()) return &found->second;
+  auto& table = small_covers[support.size()];
+  if (covers == nullptr) {
+    auto found = table.find(key);
+    if (found != table.end()) covers = &found->second;
+  }
+  if (covers != nullptr && (covers->found >> m) & 1u) return &covers->rows[m];
   // Copied: the methods below use the support room themselves.
   const std::vector<long> own_support = support;
   product_array products;
@@ -64,7 +93,10 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(bdd f, in
     Bdd_free(products[i]);
   support = own_support;
   if (!cacheable) return nullptr;
-  return &table.emplace(key, std::move(rows)).first->second;
+  if (covers == nullptr) covers = &table.try_emplace(key).first->second;
+  covers->rows[m] = std::move(rows);
+  covers->found |= 1u << m;
+  return &covers->rows[m];
 }
 
 int bddpp_manager::small_cover(bdd f, bdd* out, int method) {

@@ -96,9 +96,10 @@ template <class Text>
 void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_sep,
                                const char* not_before, const char* not_after, bdd f,
                                const char* prefix, const char* suffix, int method,
-                               const std::vector<long>* support) {
+                               const std::vector<long>* support, bddpp_cover_memo* memo) {
+  const std::vector<long>* columns = nullptr;
   const std::vector<std::uint16_t>* rows =
-      small_cover_rows(f, method, print_support_scratch, support);
+      small_cover_rows(f, method, print_support_scratch, support, memo, columns);
   if (rows != nullptr) {
     // The literals of each row, in index order, as the products would give.
     if (rows->empty()) {
@@ -110,7 +111,7 @@ void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_s
       const std::uint16_t row = (*rows)[i];
       if (row == 0) add(text, '1');
       bool first = true;
-      for (std::size_t p = 0; p < print_support_scratch.size(); ++p) {
+      for (std::size_t p = 0; p < columns->size(); ++p) {
         const bool positive = (row >> p) & 1u;
         const bool negative = (row >> (p + 8)) & 1u;
         if (!positive && !negative) continue;
@@ -118,7 +119,7 @@ void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_s
         first = false;
         if (negative) add(text, not_before);
         add(text, prefix);
-        add(text, Name_var_by_index(print_support_scratch[p]));
+        add(text, Name_var_by_index((*columns)[p]));
         add(text, suffix);
         if (negative) add(text, not_after);
       }
@@ -193,18 +194,21 @@ void bddpp_manager::Print_sop(const char* or_sep, const char* and_sep, const cha
 
 void bddpp_manager::Append_sop(tessaro::chunked_buffer& out, const char* or_sep,
                                const char* and_sep, const char* not_before, const char* not_after,
-                               bdd f, int method, const std::vector<long>* support) {
-  append_sop(out, or_sep, and_sep, not_before, not_after, f, "", "", method, support);
+                               bdd f, int method, const std::vector<long>* support,
+                               bddpp_cover_memo* memo) {
+  append_sop(out, or_sep, and_sep, not_before, not_after, f, "", "", method, support, memo);
 }
 
 void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                                         const char* suffix, const char* head, const char* head_end,
                                         const char* row_sep, const char* last_end,
                                         const char* column_sep, int method,
-                                        const std::vector<long>* support) {
+                                        const std::vector<long>* support, bddpp_cover_memo* memo) {
   const std::string& output = Name_var_by_bdd(var);
-  std::vector<long>& columns = column_scratch;
-  const std::vector<std::uint16_t>* rows = small_cover_rows(f, method, columns, support);
+  const std::vector<long>* found_columns = nullptr;
+  const std::vector<std::uint16_t>* rows =
+      small_cover_rows(f, method, column_scratch, support, memo, found_columns);
+  const std::vector<long>& columns = *found_columns;
   std::optional<product_list> products;
   if (rows == nullptr) products.emplace(this, f, method);
   const long count = rows != nullptr ? static_cast<long>(rows->size()) : products->size();
@@ -276,6 +280,6 @@ void bddpp_manager::append_row(tessaro::text_buffer& text, const std::vector<lon
 }
 
 void bddpp_manager::BLIF_print(std::ostream& out, bdd var, bdd f, int method,
-                               const std::vector<long>* support) {
-  PLA_print_pref_suff(out, var, f, "", "", ".names  ", "\n", "\n", "\n", "", method, support);
+                               const std::vector<long>* support, bddpp_cover_memo* memo) {
+  PLA_print_pref_suff(out, var, f, "", "", ".names  ", "\n", "\n", "\n", "", method, support, memo);
 }
