@@ -20,24 +20,20 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int met
 const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(
     bdd f, int method, std::vector<long>& support, const std::vector<long>* known,
     bddpp_cover_memo* memo, const std::vector<long>*& columns) {
-  columns = &support;
-  if (known == nullptr) return small_cover_rows(f, method, support);
-  if (memo == nullptr) return small_cover_rows_over(f, method, support = *known);
-  if (memo->man == this) {
-    // The memo holds f's table over `known`: no walk of f again.
-    const int m = method == 1 || method == 2 ? method : 0;
-    if (memo->covers != nullptr && (memo->covers->found >> m) & 1u) {
-      columns = known;
-      return &memo->covers->rows[m];
-    }
-    support = *known;
-  } else {
-    support = *known;
+  if (known == nullptr) {
+    columns = &support;
+    return small_cover_rows(f, method, support);
+  }
+  // The known support is read where it is: the methods do not touch it.
+  columns = known;
+  bddpp_cover_memo local;
+  if (memo == nullptr) memo = &local;
+  if (memo->man != this) {
     std::uint64_t table;
-    if (!small_truth_table(f, support, table)) return nullptr;
+    if (!small_truth_table(f, *known, table)) return nullptr;
     *memo = {this, table, nullptr};
   }
-  return small_cover_rows_of(f, method, support, memo->table, memo->covers);
+  return small_cover_rows_of(f, method, *known, memo->table, memo->covers, nullptr);
 }
 
 bool bddpp_manager::small_truth_table(bdd f, const std::vector<long>& support,
@@ -53,13 +49,12 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(bdd f, in
   std::uint64_t table;
   if (!small_truth_table(f, support, table)) return nullptr;
   bddpp_small_cover* covers = nullptr;
-  return small_cover_rows_of(f, method, support, table, covers);
+  return small_cover_rows_of(f, method, support, table, covers, &support);
 }
 
-const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_of(bdd f, int method,
-                                                                     std::vector<long>& support,
-                                                                     std::uint64_t key,
-                                                                     bddpp_small_cover*& covers) {
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_of(
+    bdd f, int method, const std::vector<long>& support, std::uint64_t key,
+    bddpp_small_cover*& covers, std::vector<long>* restore) {
   const int m = method == 1 || method == 2 ? method : 0;
   auto& table = small_covers[support.size()];
   if (covers == nullptr) {
@@ -67,7 +62,7 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_of(bdd f, int 
     if (found != table.end()) covers = &found->second;
   }
   if (covers != nullptr && (covers->found >> m) & 1u) return &covers->rows[m];
-  // Copied: the methods below use the support room themselves.
+  // Copied: the methods below may use the room `support` is in.
   const std::vector<long> own_support = support;
   product_array products;
   const int count = m == 1   ? Bdd_sop_1(f, products.get())
@@ -91,7 +86,7 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_of(bdd f, int 
   }
   for (int i = 0; i < count; ++i)
     Bdd_free(products[i]);
-  support = own_support;
+  if (restore != nullptr) *restore = own_support;
   if (!cacheable) return nullptr;
   if (covers == nullptr) covers = &table.try_emplace(key).first->second;
   covers->rows[m] = std::move(rows);

@@ -293,6 +293,21 @@ class bddpp_manager {
   // Appends the literals along the nonzero branches of `product`; true when
   // it is a product of literals.
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
+  // The separators of a cover in PLA layout (PLA_print_pref_suff).
+  struct pla_layout {
+    const char* prefix;
+    const char* suffix;
+    const char* head;
+    const char* head_end;
+    const char* row_sep;
+    const char* last_end;
+    const char* column_sep;
+  };
+  // Appends the cover of `rows` (small_cover_rows) over `columns`, not
+  // empty, for the output named `output`.
+  void append_small_cover(tessaro::text_buffer& text, const pla_layout& layout,
+                          const std::string& output, const std::vector<long>& columns,
+                          const std::vector<std::uint16_t>& rows);
   // Appends the characters of the BLIF row of `product` over `columns`
   // (ascending indexes), each followed by column_sep.
   void append_row(tessaro::text_buffer& text, const std::vector<long>& columns, bdd product,
@@ -340,10 +355,10 @@ class bddpp_manager {
   // truth table; null when f is a constant or has more than kSmallCoverVars
   // variables. `support` is f's support in every case.
   const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support);
-  // The same, with f's support `known` when not null, and the rows taken
-  // from or kept in `memo` when not null (then `known` is not null either).
-  // `columns` is set to the support the rows are over: `known` when the memo
-  // gave them, otherwise `support`.
+  // The same, with f's support `known` when not null, and f's truth table
+  // and covers taken from or kept in `memo` when not null (then `known` is
+  // not null either). `columns` is set to the support the rows are over:
+  // `known` when not null, otherwise `support`.
   const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support,
                                                      const std::vector<long>* known,
                                                      bddpp_cover_memo* memo,
@@ -357,10 +372,13 @@ class bddpp_manager {
   bool small_truth_table(bdd f, const std::vector<long>& support, std::uint64_t& table) const;
   // The same once f's truth table over `support` is known: `covers`, when
   // not null, the entry of that table, which is set when the rows are kept.
+  // The methods may write over `support` when they find the rows: `restore`,
+  // when not null, gets it back after them.
   const std::vector<std::uint16_t>* small_cover_rows_of(bdd f, int method,
-                                                        std::vector<long>& support,
+                                                        const std::vector<long>& support,
                                                         std::uint64_t table,
-                                                        bddpp_small_cover*& covers);
+                                                        bddpp_small_cover*& covers,
+                                                        std::vector<long>* restore);
 
   bdd_manager internal_man;
   // Room for the engine's support walk (variable indexes), kept between calls.

@@ -1,4 +1,5 @@
 // Text of products and sums of products, and covers in PLA and BLIF layout.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -63,6 +64,23 @@ void add(tessaro::chunked_buffer& text, const char* piece) {
 }
 void add(tessaro::chunked_buffer& text, char c) {
   text.append(c);
+}
+
+// A piece of text of known length, and its copy in place.
+struct piece {
+  const char* text;
+  std::size_t size;
+};
+piece piece_of(const char* text) {
+  return {text, std::strlen(text)};
+}
+char* put(char* at, piece p) {
+  std::memcpy(at, p.text, p.size);
+  return at + p.size;
+}
+char* put(char* at, const std::string& text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
 }
 
 }  // namespace
@@ -220,6 +238,12 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
   // The cover is built whole in the reused room, then written at once.
   tessaro::text_buffer& text = cover_text;
   text.clear();
+  if (rows != nullptr && !columns.empty()) {
+    append_small_cover(text, {prefix, suffix, head, head_end, row_sep, last_end, column_sep},
+                       output, columns, *rows);
+    text.write_to(out);
+    return;
+  }
   text.append(head);
   for (long i : columns) {
     text.append(prefix);
@@ -236,17 +260,7 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     const std::size_t row_sep_size = std::strlen(row_sep);
     const std::size_t last_end_size = std::strlen(last_end);
     for (long p = 0; p < count; ++p) {
-      if (rows != nullptr) {
-        // A row of the reused cover: its bits are the columns.
-        const std::uint16_t row = (*rows)[static_cast<std::size_t>(p)];
-        text.reserve(columns.size() * (1 + sep_size));
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-          text.append((row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-');
-          text.append(column_sep, sep_size);
-        }
-      } else {
-        append_row(text, columns, (*products)[p], column_sep, sep_size);
-      }
+      append_row(text, columns, (*products)[p], column_sep, sep_size);
       text.append(" 1", 2);
       if (p + 1 == count)
         text.append(last_end, last_end_size);
@@ -258,6 +272,49 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     text.append(last_end);
   }
   text.write_to(out);
+}
+
+void bddpp_manager::append_small_cover(tessaro::text_buffer& text, const pla_layout& layout,
+                                       const std::string& output, const std::vector<long>& columns,
+                                       const std::vector<std::uint16_t>& rows) {
+  // Every piece's length is known: the text is sized once, then stored.
+  const piece prefix = piece_of(layout.prefix), suffix = piece_of(layout.suffix);
+  const piece head = piece_of(layout.head), head_end = piece_of(layout.head_end);
+  const piece row_sep = piece_of(layout.row_sep), last_end = piece_of(layout.last_end);
+  const piece column_sep = piece_of(layout.column_sep);
+  const std::string* names[kSmallCoverVars];
+  std::size_t size = head.size + prefix.size + output.size() + suffix.size + head_end.size;
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    names[c] = &Name_var_by_index(columns[c]);
+    size += prefix.size + names[c]->size() + suffix.size + 1;
+  }
+  const std::size_t row_size = columns.size() * (1 + column_sep.size) + 2;
+  size += rows.size() * (row_size + std::max(row_sep.size, last_end.size));
+  char* const start = text.room(size);
+  char* at = put(start, head);
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    at = put(at, prefix);
+    at = put(at, *names[c]);
+    at = put(at, suffix);
+    *at++ = ' ';
+  }
+  at = put(at, prefix);
+  at = put(at, output);
+  at = put(at, suffix);
+  at = put(at, head_end);
+  for (std::size_t p = 0; p < rows.size(); ++p) {
+    // Bit c of a row is the positive literal of column c, bit c + 8 the
+    // negative one.
+    const std::uint16_t row = rows[p];
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      *at++ = (row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-';
+      at = put(at, column_sep);
+    }
+    *at++ = ' ';
+    *at++ = '1';
+    at = put(at, p + 1 == rows.size() ? last_end : row_sep);
+  }
+  text.extend(static_cast<std::size_t>(at - start));
 }
 
 void bddpp_manager::append_row(tessaro::text_buffer& text, const std::vector<long>& columns,
