@@ -17,28 +17,52 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int met
   return small_cover_rows_over(f, method, support);
 }
 
-const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(bdd f, int method,
-                                                                  std::vector<long>& support,
-                                                                  const std::vector<long>* known) {
-  if (known == nullptr) return small_cover_rows(f, method, support);
-  support = *known;
-  return small_cover_rows_over(f, method, support);
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(
+    bdd f, int method, std::vector<long>& support, const std::vector<long>* known,
+    bddpp_cover_memo* memo, const std::vector<long>*& columns) {
+  if (known == nullptr) {
+    columns = &support;
+    return small_cover_rows(f, method, support);
+  }
+  // The known support is read where it is: the methods do not touch it.
+  columns = known;
+  bddpp_cover_memo local;
+  if (memo == nullptr) memo = &local;
+  if (memo->man != this) {
+    std::uint64_t table;
+    if (!small_truth_table(f, *known, table)) return nullptr;
+    *memo = {this, table, nullptr};
+  }
+  return small_cover_rows_of(f, method, *known, memo->table, memo->covers, nullptr);
+}
+
+bool bddpp_manager::small_truth_table(bdd f, const std::vector<long>& support,
+                                      std::uint64_t& table) const {
+  return !tessaro::reference_paths() && !support.empty() &&
+         support.size() <= static_cast<std::size_t>(kSmallCoverVars) &&
+         bdd_small_truth_table(internal_man, f, support.data(), static_cast<int>(support.size()),
+                               &table) != 0;
 }
 
 const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(bdd f, int method,
                                                                        std::vector<long>& support) {
-  if (tessaro::reference_paths() || support.empty() ||
-      support.size() > static_cast<std::size_t>(kSmallCoverVars))
-    return nullptr;
+  std::uint64_t table;
+  if (!small_truth_table(f, support, table)) return nullptr;
+  bddpp_small_cover* covers = nullptr;
+  return small_cover_rows_of(f, method, support, table, covers, &support);
+}
+
+const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_of(
+    bdd f, int method, const std::vector<long>& support, std::uint64_t key,
+    bddpp_small_cover*& covers, std::vector<long>* restore) {
   const int m = method == 1 || method == 2 ? method : 0;
-  auto& table = small_covers[m][support.size()];
-  std::uint64_t key;
-  if (bdd_small_truth_table(internal_man, f, support.data(), static_cast<int>(support.size()),
-                            &key) == 0)
-    return nullptr;
-  auto found = table.find(key);
-  if (found != table.end()) return &found->second;
-  // Copied: the methods below use the support room themselves.
+  auto& table = small_covers[support.size()];
+  if (covers == nullptr) {
+    auto found = table.find(key);
+    if (found != table.end()) covers = &found->second;
+  }
+  if (covers != nullptr && (covers->found >> m) & 1u) return &covers->rows[m];
+  // Copied: the methods below may use the room `support` is in.
   const std::vector<long> own_support = support;
   product_array products;
   const int count = m == 1   ? Bdd_sop_1(f, products.get())
@@ -62,9 +86,12 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_over(bdd f, in
   }
   for (int i = 0; i < count; ++i)
     Bdd_free(products[i]);
-  support = own_support;
+  if (restore != nullptr) *restore = own_support;
   if (!cacheable) return nullptr;
-  return &table.emplace(key, std::move(rows)).first->second;
+  if (covers == nullptr) covers = &table.try_emplace(key).first->second;
+  covers->rows[m] = std::move(rows);
+  covers->found |= 1u << m;
+  return &covers->rows[m];
 }
 
 int bddpp_manager::small_cover(bdd f, bdd* out, int method) {

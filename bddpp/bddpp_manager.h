@@ -31,6 +31,28 @@
 // stops the program before it would hold more implicants than this.
 constexpr int kBddppMaxProducts = 50000;
 
+class bddpp_manager;
+struct bddpp_small_cover;
+
+// What a manager found of the cover of one function over its support, kept
+// by a holder of the function that knows the function is still the same: the
+// function's truth table over the support, and the covers by method already
+// found for that table. A cover written twice (by one method or another) is
+// then found from the table without a second walk (bddpp_cover_cache.cpp).
+struct bddpp_cover_memo {
+  const bddpp_manager* man = nullptr;
+  std::uint64_t table = 0;
+  bddpp_small_cover* covers = nullptr;
+};
+
+// The covers of one truth table by method (0, 1, 2), in rows: bit p is the
+// positive literal of the variable at support position p, bit p + 8 the
+// negative one. Bit m of `found` tells that rows[m] is known.
+struct bddpp_small_cover {
+  std::vector<std::uint16_t> rows[3];
+  unsigned found = 0;
+};
+
 class bddpp_manager {
  public:
   // Functions of at most this many variables have their covers reused.
@@ -233,19 +255,22 @@ class bddpp_manager {
   void Print_sop(const char* or_sep, const char* and_sep, const char* not_before,
                  const char* not_after, std::ostream& out, bdd f, int method);
   // The text of Print_sop_to_String appended in place to `out`; `support`,
-  // when not null, is f's support (ascending indexes), known to the caller.
+  // when not null, is f's support (ascending indexes), known to the caller,
+  // and `memo`, when not null, the cover found for f with that support by an
+  // earlier call, or the room to keep the one found now.
   void Append_sop(tessaro::chunked_buffer& out, const char* or_sep, const char* and_sep,
                   const char* not_before, const char* not_after, bdd f, int method,
-                  const std::vector<long>* support = nullptr);
-  // Writes the cover of the equation var = f; `support`, when not null, is
-  // f's support (ascending indexes), known to the caller.
+                  const std::vector<long>* support = nullptr, bddpp_cover_memo* memo = nullptr);
+  // Writes the cover of the equation var = f; `support` and `memo` as for
+  // Append_sop.
   void PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                            const char* suffix, const char* head, const char* head_end,
                            const char* row_sep, const char* last_end, const char* column_sep,
-                           int method, const std::vector<long>* support = nullptr);
+                           int method, const std::vector<long>* support = nullptr,
+                           bddpp_cover_memo* memo = nullptr);
   // PLA_print_pref_suff with the BLIF ".names" layout.
   void BLIF_print(std::ostream& out, bdd var, bdd f, int method,
-                  const std::vector<long>* support = nullptr);
+                  const std::vector<long>* support = nullptr, bddpp_cover_memo* memo = nullptr);
 
   // ---- Reordering (bddpp_reorder.cpp) ----
   // Selects the stable window-3 method as the engine's dynamic reordering
@@ -268,6 +293,21 @@ class bddpp_manager {
   // Appends the literals along the nonzero branches of `product`; true when
   // it is a product of literals.
   bool walk_product(bdd product, std::vector<std::pair<long, int>>& literals);
+  // The separators of a cover in PLA layout (PLA_print_pref_suff).
+  struct pla_layout {
+    const char* prefix;
+    const char* suffix;
+    const char* head;
+    const char* head_end;
+    const char* row_sep;
+    const char* last_end;
+    const char* column_sep;
+  };
+  // Appends the cover of `rows` (small_cover_rows) over `columns`, not
+  // empty, for the output named `output`.
+  void append_small_cover(tessaro::text_buffer& text, const pla_layout& layout,
+                          const std::string& output, const std::vector<long>& columns,
+                          const std::vector<std::uint16_t>& rows);
   // Appends the characters of the BLIF row of `product` over `columns`
   // (ascending indexes), each followed by column_sep.
   void append_row(tessaro::text_buffer& text, const std::vector<long>& columns, bdd product,
@@ -281,7 +321,7 @@ class bddpp_manager {
   template <class Text>
   void append_sop(Text& text, const char* or_sep, const char* and_sep, const char* not_before,
                   const char* not_after, bdd f, const char* prefix, const char* suffix, int method,
-                  const std::vector<long>* support = nullptr);
+                  const std::vector<long>* support = nullptr, bddpp_cover_memo* memo = nullptr);
   // Bdd_replace_vars once the map is checked.
   bdd replace_vars(bdd f, const int* map);
   // The fatal end of Bdd_sop given the null handle.
@@ -315,12 +355,30 @@ class bddpp_manager {
   // truth table; null when f is a constant or has more than kSmallCoverVars
   // variables. `support` is f's support in every case.
   const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support);
-  // The same, with f's support copied from `known` when not null.
+  // The same, with f's support `known` when not null, and f's truth table
+  // and covers taken from or kept in `memo` when not null (then `known` is
+  // not null either). `columns` is set to the support the rows are over:
+  // `known` when not null, otherwise `support`.
   const std::vector<std::uint16_t>* small_cover_rows(bdd f, int method, std::vector<long>& support,
-                                                     const std::vector<long>* known);
+                                                     const std::vector<long>* known,
+                                                     bddpp_cover_memo* memo,
+                                                     const std::vector<long>*& columns);
   // The same when `support` holds f's support already.
   const std::vector<std::uint16_t>* small_cover_rows_over(bdd f, int method,
                                                           std::vector<long>& support);
+  // Whether f is a function of 1 to kSmallCoverVars variables over
+  // `support` (its support), with `table` its truth table over them; false
+  // on the reference paths.
+  bool small_truth_table(bdd f, const std::vector<long>& support, std::uint64_t& table) const;
+  // The same once f's truth table over `support` is known: `covers`, when
+  // not null, the entry of that table, which is set when the rows are kept.
+  // The methods may write over `support` when they find the rows: `restore`,
+  // when not null, gets it back after them.
+  const std::vector<std::uint16_t>* small_cover_rows_of(bdd f, int method,
+                                                        const std::vector<long>& support,
+                                                        std::uint64_t table,
+                                                        bddpp_small_cover*& covers,
+                                                        std::vector<long>* restore);
 
   bdd_manager internal_man;
   // Room for the engine's support walk (variable indexes), kept between calls.
@@ -341,11 +399,8 @@ class bddpp_manager {
   std::vector<std::string> names_by_id;
   std::vector<bdd> assoc_by_id;
   name_index id_by_name{&names_by_id};
-  // Covers already computed, by method (0, 1, 2), support size and truth
-  // table; a product is a row: bit p positive literal of the variable at
-  // support position p, bit p + 8 negative literal.
-  std::unordered_map<std::uint64_t, std::vector<std::uint16_t>> small_covers[3]
-                                                                            [kSmallCoverVars + 1];
+  // Covers already computed, by support size and truth table.
+  std::unordered_map<std::uint64_t, bddpp_small_cover> small_covers[kSmallCoverVars + 1];
 };
 
 // Ternary decision tree of a function: each inner node splits on its top

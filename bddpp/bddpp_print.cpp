@@ -1,4 +1,5 @@
 // Text of products and sums of products, and covers in PLA and BLIF layout.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -65,6 +66,23 @@ void add(tessaro::chunked_buffer& text, char c) {
   text.append(c);
 }
 
+// A piece of text of known length, and its copy in place.
+struct piece {
+  const char* text;
+  std::size_t size;
+};
+piece piece_of(const char* text) {
+  return {text, std::strlen(text)};
+}
+char* put(char* at, piece p) {
+  std::memcpy(at, p.text, p.size);
+  return at + p.size;
+}
+char* put(char* at, const std::string& text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
 }  // namespace
 
 template <class Text>
@@ -96,9 +114,10 @@ template <class Text>
 void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_sep,
                                const char* not_before, const char* not_after, bdd f,
                                const char* prefix, const char* suffix, int method,
-                               const std::vector<long>* support) {
+                               const std::vector<long>* support, bddpp_cover_memo* memo) {
+  const std::vector<long>* columns = nullptr;
   const std::vector<std::uint16_t>* rows =
-      small_cover_rows(f, method, print_support_scratch, support);
+      small_cover_rows(f, method, print_support_scratch, support, memo, columns);
   if (rows != nullptr) {
     // The literals of each row, in index order, as the products would give.
     if (rows->empty()) {
@@ -110,7 +129,7 @@ void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_s
       const std::uint16_t row = (*rows)[i];
       if (row == 0) add(text, '1');
       bool first = true;
-      for (std::size_t p = 0; p < print_support_scratch.size(); ++p) {
+      for (std::size_t p = 0; p < columns->size(); ++p) {
         const bool positive = (row >> p) & 1u;
         const bool negative = (row >> (p + 8)) & 1u;
         if (!positive && !negative) continue;
@@ -118,7 +137,7 @@ void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_s
         first = false;
         if (negative) add(text, not_before);
         add(text, prefix);
-        add(text, Name_var_by_index(print_support_scratch[p]));
+        add(text, Name_var_by_index((*columns)[p]));
         add(text, suffix);
         if (negative) add(text, not_after);
       }
@@ -193,18 +212,21 @@ void bddpp_manager::Print_sop(const char* or_sep, const char* and_sep, const cha
 
 void bddpp_manager::Append_sop(tessaro::chunked_buffer& out, const char* or_sep,
                                const char* and_sep, const char* not_before, const char* not_after,
-                               bdd f, int method, const std::vector<long>* support) {
-  append_sop(out, or_sep, and_sep, not_before, not_after, f, "", "", method, support);
+                               bdd f, int method, const std::vector<long>* support,
+                               bddpp_cover_memo* memo) {
+  append_sop(out, or_sep, and_sep, not_before, not_after, f, "", "", method, support, memo);
 }
 
 void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const char* prefix,
                                         const char* suffix, const char* head, const char* head_end,
                                         const char* row_sep, const char* last_end,
                                         const char* column_sep, int method,
-                                        const std::vector<long>* support) {
+                                        const std::vector<long>* support, bddpp_cover_memo* memo) {
   const std::string& output = Name_var_by_bdd(var);
-  std::vector<long>& columns = column_scratch;
-  const std::vector<std::uint16_t>* rows = small_cover_rows(f, method, columns, support);
+  const std::vector<long>* found_columns = nullptr;
+  const std::vector<std::uint16_t>* rows =
+      small_cover_rows(f, method, column_scratch, support, memo, found_columns);
+  const std::vector<long>& columns = *found_columns;
   std::optional<product_list> products;
   if (rows == nullptr) products.emplace(this, f, method);
   const long count = rows != nullptr ? static_cast<long>(rows->size()) : products->size();
@@ -216,6 +238,12 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
   // The cover is built whole in the reused room, then written at once.
   tessaro::text_buffer& text = cover_text;
   text.clear();
+  if (rows != nullptr && !columns.empty()) {
+    append_small_cover(text, {prefix, suffix, head, head_end, row_sep, last_end, column_sep},
+                       output, columns, *rows);
+    text.write_to(out);
+    return;
+  }
   text.append(head);
   for (long i : columns) {
     text.append(prefix);
@@ -232,17 +260,7 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     const std::size_t row_sep_size = std::strlen(row_sep);
     const std::size_t last_end_size = std::strlen(last_end);
     for (long p = 0; p < count; ++p) {
-      if (rows != nullptr) {
-        // A row of the reused cover: its bits are the columns.
-        const std::uint16_t row = (*rows)[static_cast<std::size_t>(p)];
-        text.reserve(columns.size() * (1 + sep_size));
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-          text.append((row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-');
-          text.append(column_sep, sep_size);
-        }
-      } else {
-        append_row(text, columns, (*products)[p], column_sep, sep_size);
-      }
+      append_row(text, columns, (*products)[p], column_sep, sep_size);
       text.append(" 1", 2);
       if (p + 1 == count)
         text.append(last_end, last_end_size);
@@ -254,6 +272,49 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
     text.append(last_end);
   }
   text.write_to(out);
+}
+
+void bddpp_manager::append_small_cover(tessaro::text_buffer& text, const pla_layout& layout,
+                                       const std::string& output, const std::vector<long>& columns,
+                                       const std::vector<std::uint16_t>& rows) {
+  // Every piece's length is known: the text is sized once, then stored.
+  const piece prefix = piece_of(layout.prefix), suffix = piece_of(layout.suffix);
+  const piece head = piece_of(layout.head), head_end = piece_of(layout.head_end);
+  const piece row_sep = piece_of(layout.row_sep), last_end = piece_of(layout.last_end);
+  const piece column_sep = piece_of(layout.column_sep);
+  const std::string* names[kSmallCoverVars];
+  std::size_t size = head.size + prefix.size + output.size() + suffix.size + head_end.size;
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    names[c] = &Name_var_by_index(columns[c]);
+    size += prefix.size + names[c]->size() + suffix.size + 1;
+  }
+  const std::size_t row_size = columns.size() * (1 + column_sep.size) + 2;
+  size += rows.size() * (row_size + std::max(row_sep.size, last_end.size));
+  char* const start = text.room(size);
+  char* at = put(start, head);
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    at = put(at, prefix);
+    at = put(at, *names[c]);
+    at = put(at, suffix);
+    *at++ = ' ';
+  }
+  at = put(at, prefix);
+  at = put(at, output);
+  at = put(at, suffix);
+  at = put(at, head_end);
+  for (std::size_t p = 0; p < rows.size(); ++p) {
+    // Bit c of a row is the positive literal of column c, bit c + 8 the
+    // negative one.
+    const std::uint16_t row = rows[p];
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      *at++ = (row >> c) & 1u ? '1' : (row >> (c + 8)) & 1u ? '0' : '-';
+      at = put(at, column_sep);
+    }
+    *at++ = ' ';
+    *at++ = '1';
+    at = put(at, p + 1 == rows.size() ? last_end : row_sep);
+  }
+  text.extend(static_cast<std::size_t>(at - start));
 }
 
 void bddpp_manager::append_row(tessaro::text_buffer& text, const std::vector<long>& columns,
@@ -276,6 +337,6 @@ void bddpp_manager::append_row(tessaro::text_buffer& text, const std::vector<lon
 }
 
 void bddpp_manager::BLIF_print(std::ostream& out, bdd var, bdd f, int method,
-                               const std::vector<long>* support) {
-  PLA_print_pref_suff(out, var, f, "", "", ".names  ", "\n", "\n", "\n", "", method, support);
+                               const std::vector<long>* support, bddpp_cover_memo* memo) {
+  PLA_print_pref_suff(out, var, f, "", "", ".names  ", "\n", "\n", "\n", "", method, support, memo);
 }

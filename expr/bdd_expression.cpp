@@ -32,6 +32,7 @@ Bddexpression::Bddexpression(const Bddexpression& other)
       aval_dependance(other.aval_dependance),
       dependances_of(other.dependances_of),
       dependances_order(other.dependances_order),
+      cover_memo(other.cover_memo),
       latest_date(other.latest_date),
       earliest_date(other.earliest_date),
       usertype(other.usertype) {
@@ -50,6 +51,7 @@ Bddexpression::Bddexpression(Bddexpression&& other) noexcept
       aval_dependance(std::move(other.aval_dependance)),
       dependances_of(other.dependances_of),
       dependances_order(other.dependances_order),
+      cover_memo(other.cover_memo),
       latest_date(other.latest_date),
       earliest_date(other.earliest_date),
       usertype(other.usertype) {
@@ -66,6 +68,7 @@ Bddexpression& Bddexpression::operator=(const Bddexpression& other) {
   aval_dependance = copy.aval_dependance;
   dependances_of = copy.dependances_of;
   dependances_order = copy.dependances_order;
+  cover_memo = copy.cover_memo;
   latest_date = copy.latest_date;
   earliest_date = copy.earliest_date;
   usertype = copy.usertype;
@@ -149,6 +152,7 @@ void Bddexpression::note_dependances() {
   bddpp_manager* man = my_bdd_manager();
   dependances_of = man != nullptr ? bdd_exp : 0;
   dependances_order = man != nullptr ? man->Order_changes() : 0;
+  cover_memo = {};
 }
 
 const tessaro::set<long>& Bddexpression::set_of_aval_dependances() {
@@ -209,5 +213,5 @@ void Bddexpression::put_blif(std::ostream& out, int method) const {
   }
   std::vector<long>& support = pw->support_room();
   aval_dependance.copy_to(support);
-  man->BLIF_print(out, bdd_var, bdd_exp, method, &support);
+  man->BLIF_print(out, bdd_var, bdd_exp, method, &support, &cover_memo);
 }

@@ -65,6 +65,9 @@ class Bddexpression {
 
   // Writes the equation as a BLIF cover (nothing without manager or members).
   void put_blif(std::ostream& out, int method) const;
+  // The cover of the right member found while the dependence set is current
+  // (see dependances_current), kept for the next text of the same cover.
+  bddpp_cover_memo* cover_memo_room() const { return &cover_memo; }
 
   friend std::ostream& operator<<(std::ostream& out, const Bddexpression& e);
 
@@ -95,6 +98,9 @@ class Bddexpression {
   tessaro::set<long> aval_dependance;
   bdd dependances_of = 0;      // the right member aval_dependance was computed for
   long dependances_order = 0;  // the manager's order changes at that time
+  // Found for the right member dependances_of, over aval_dependance; dropped
+  // whenever those are noted anew.
+  mutable bddpp_cover_memo cover_memo;
   long latest_date = 0;
   long earliest_date = 0;
   int usertype = 0;

@@ -21,7 +21,8 @@ void append_equation(tessaro::chunked_buffer& text, const Bddexpression& e, bddp
     text.append(man->Name_var_by_bdd(e.my_bdd_var()));
     if (e.my_bdd_exp() != 0) {
       text.append(" = ", 3);
-      man->Append_sop(text, " + ", " * ", "!", "", e.my_bdd_exp(), 1, support);
+      man->Append_sop(text, " + ", " * ", "!", "", e.my_bdd_exp(), 1, support,
+                      support != nullptr ? e.cover_memo_room() : nullptr);
     }
   } else {
     text.append('-');

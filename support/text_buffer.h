@@ -42,6 +42,13 @@ class text_buffer {
     reserve(1);
     room_[size_++] = c;
   }
+  // Room for `n` more bytes, for the caller to fill in place; extend()
+  // then adds the bytes it filled to the text.
+  char* room(std::size_t n) {
+    reserve(n);
+    return room_.get() + size_;
+  }
+  void extend(std::size_t n) { size_ += n; }
   // Appends `value` in decimal, as `out << value` writes it.
   void append_number(long value) {
     reserve(kDecimalRoom);

@@ -199,3 +199,50 @@ TEST_F(CoverCache, PrintedCoversEqualThePrintedProducts) {
 }
 
 }  // namespace
+
+// A memo kept by the holder of a function gives the texts the walk gives, by
+// any method in any order, and a memo of another manager is not taken.
+TEST_F(CoverCache, MemoisedCoversEqualWalkedOnes) {
+  bddpp_manager other;
+  for (int i = 0; i < kVars; ++i)
+    other.New_var_last("w" + std::to_string(i));
+  other.New_var_last("out");
+  const bdd out = man.Bdd_var_by_name("out");
+  for (int round = 0; round < 100; ++round) {
+    const int k = 1 + static_cast<int>(rng() % 8);
+    const std::vector<long> indexes = random_indexes(k);
+    bdd f = random_function(indexes, (std::uint64_t{rng()} << 32) | rng());
+    const std::vector<long> support = man.Support_indexes(f);
+    auto sop = [&](int method, bddpp_cover_memo* memo) {
+      std::ostringstream text;
+      {
+        tessaro::chunked_buffer buffer(text);
+        man.Append_sop(buffer, " + ", " * ", "!", "", f, method, &support, memo);
+      }
+      return text.str();
+    };
+    auto blif = [&](int method, bddpp_cover_memo* memo) {
+      std::ostringstream text;
+      man.BLIF_print(text, out, f, method, &support, memo);
+      return text.str();
+    };
+    bddpp_cover_memo memo;
+    const int first = static_cast<int>(rng() % 3);
+    for (int pass = 0; pass < 2; ++pass)
+      for (int method : {first, (first + 1) % 3, (first + 2) % 3}) {
+        const std::string what = "round " + std::to_string(round) + ", method " +
+                                 std::to_string(method) + ", pass " + std::to_string(pass);
+        EXPECT_EQ(sop(method, &memo), sop(method, nullptr)) << what;
+        EXPECT_EQ(blif(method, &memo), blif(method, nullptr)) << what;
+      }
+    // The memo of f in `man` says nothing of a function of `other`.
+    bdd g = other.Bdd_not(other.Bdd_var_by_index(indexes[0]));
+    const std::vector<long> g_support = other.Support_indexes(g);
+    std::ostringstream with_memo, without;
+    other.BLIF_print(with_memo, other.Bdd_var_by_name("out"), g, 2, &g_support, &memo);
+    other.BLIF_print(without, other.Bdd_var_by_name("out"), g, 2, &g_support);
+    EXPECT_EQ(with_memo.str(), without.str()) << "round " << round;
+    other.Bdd_free(g);
+    man.Bdd_free(f);
+  }
+}

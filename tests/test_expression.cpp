@@ -312,6 +312,27 @@ TEST_F(WoodTest, EquationTextsAndCovers) {
   EXPECT_EQ(covers.str(), ".names  a b y\n10 1\n.names  a\n0\n");
 }
 
+// The wood's text and the BLIF cover of an equation share the cover found
+// for its right member; a new right member over the same variables has its
+// own.
+TEST_F(WoodTest, CoversWrittenAgainFollowANewRightMember) {
+  Bddexpression("y", wood.get(), y, f, 0, 0);
+  Bddexpression* e = wood->exp_at(2);
+  ASSERT_NE(e, nullptr);
+  bdd g = man.Bdd_or(a, b);
+  for (bdd exp : {f, g, f}) {
+    e->setBddExp(exp);
+    for (int pass = 0; pass < 2; ++pass) {
+      EXPECT_NE(str(*wood).find("2: " + str(*e) + " dates"), std::string::npos) << str(*wood);
+      std::ostringstream blif, walked;
+      e->put_blif(blif, 2);
+      man.BLIF_print(walked, y, exp, 2);
+      EXPECT_EQ(blif.str(), walked.str());
+    }
+  }
+  man.Bdd_free(g);
+}
+
 TEST_F(WoodTest, TablesGrowWithTheVariablesOfTheManager) {
   wood->New_var_last("c");
   wood->New_var_last("d");
