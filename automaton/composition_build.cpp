@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "support/reference_paths.h"
+
 namespace {
 
 // The composed index of every variable of the part's manager: the plan's
@@ -16,6 +18,18 @@ std::vector<int> variable_map(const composition_plan& plan, std::size_t p,
     if (i >= 0) map[static_cast<std::size_t>(i)] = plan.by_variable[p][k];
   }
   return map;
+}
+
+// Whether no two variables of the map share a composed variable.
+bool one_to_one(const std::vector<int>& map, std::size_t composed_count) {
+  std::vector<char> taken(composed_count, 0);
+  for (int k : map) {
+    if (k < 0) continue;
+    if (static_cast<std::size_t>(k) >= composed_count || taken[static_cast<std::size_t>(k)] != 0)
+      return false;
+    taken[static_cast<std::size_t>(k)] = 1;
+  }
+  return true;
 }
 
 // Replaces acc by acc and f; releases f. A null acc takes f.
@@ -36,6 +50,7 @@ composition_builder::part_copy::part_copy(const b_automaton* a, std::vector<int>
                                           bddpp_manager* target)
     : automaton(a),
       by_variable(std::move(map)),
+      renames(one_to_one(by_variable, static_cast<std::size_t>(target->Nb_bdd_vars()))),
       copier(a->manager_associe(), target, by_variable.data()) {}
 
 composition_builder::composition_builder(const composition_plan& plan,
@@ -83,24 +98,60 @@ void composition_builder::copy_transitions() {
       const Bddexpression* e = part->automaton->equ_trans(i);
       bdd left = part->copier.copy(e->my_bdd_var());
       bdd right = part->copier.copy(e->my_bdd_exp());
-      storage_->trans_wood->define(left, right);
+      define_copy(storage_->trans_wood.get(), left, right, copied_support(*part, *e));
       man->Bdd_free(left);
       man->Bdd_free(right);
     }
   }
 }
 
-void composition_builder::define_or_join(bdd v, bdd f) {
+bool composition_builder::copied_support(const part_copy& part, const Bddexpression& e) {
+  if (!part.renames || tessaro::reference_paths()) return false;
+  const tessaro::set<long>* reads = e.current_dependances();
+  if (reads == nullptr) return false;
+  support_.clear();
+  const std::size_t count = part.by_variable.size();
+  for (tessaro::scanset<long> it(*reads); !it.last_item(); it.next_item()) {
+    const long i = it.item();
+    if (i < 0 || static_cast<std::size_t>(i) >= count) return false;
+    const int k = part.by_variable[static_cast<std::size_t>(i)];
+    if (k < 0) return false;
+    // Maps mostly keep the order: an insertion costs one comparison then.
+    std::size_t at = support_.size();
+    support_.push_back(k);
+    for (; at > 0 && support_[at - 1] > k; --at)
+      support_[at] = support_[at - 1];
+    support_[at] = k;
+  }
+  return true;
+}
+
+void composition_builder::define_copy(Bddexpressionwood* wood, bdd v, bdd f, bool known) {
+  if (known) {
+    wood->define(v, f, support_);
+  } else {
+    wood->define(v, f);
+  }
+}
+
+void composition_builder::define_or_join(bdd v, bdd f, bool known) {
   bddpp_manager* man = storage_->manager.get();
   Bddexpressionwood* defs = storage_->def_wood.get();
-  Bddexpression* known = defs->exp_at(man->Bdd_if_index(v));
-  if (known == nullptr) {
-    defs->define(v, f);
+  Bddexpression* defined = defs->exp_at(man->Bdd_if_index(v));
+  if (defined == nullptr) {
+    define_copy(defs, v, f, known);
     return;
   }
-  bdd joined = man->Bdd_or(known->my_bdd_exp(), f);
-  known->setBddExp(joined);
+  // An or may read fewer variables than its operands: its support is walked.
+  bdd joined = man->Bdd_or(defined->my_bdd_exp(), f);
+  defined->setBddExp(joined);
   man->Bdd_free(joined);
+}
+
+void composition_builder::define_or_join_variable(bdd v, int k) {
+  const bool known = !tessaro::reference_paths();
+  if (known) support_.assign(1, k);
+  define_or_join(v, var(k), known);
 }
 
 void composition_builder::copy_definitions() {
@@ -111,18 +162,23 @@ void composition_builder::copy_definitions() {
       const Bddexpression* e = part.automaton->equ_def(i);
       bdd left = part.copier.copy(e->my_bdd_var());
       bdd right = part.copier.copy(e->my_bdd_exp());
-      define_or_join(left, right);
+      define_or_join(left, right, copied_support(part, *e));
       man->Bdd_free(left);
       man->Bdd_free(right);
     }
     for (const signal_copy& c : plan_.copies[p])
-      define_or_join(var(c.target), var(c.source));
+      define_or_join_variable(var(c.target), c.source);
   }
 }
 
 void composition_builder::connect(int c) {
   const planned_wire& w = plan_.wires[static_cast<std::size_t>(c)];
-  storage_->def_wood->define(var(w.input_var), var(w.output_var));
+  if (tessaro::reference_paths()) {
+    storage_->def_wood->define(var(w.input_var), var(w.output_var));
+    return;
+  }
+  support_.assign(1, w.output_var);
+  storage_->def_wood->define(var(w.input_var), var(w.output_var), support_);
 }
 
 void composition_builder::copy_assertions() {

@@ -45,11 +45,23 @@ class composition_builder {
     part_copy(const b_automaton* automaton, std::vector<int> map, bddpp_manager* target);
     const b_automaton* automaton;
     std::vector<int> by_variable;
+    // No two variables of the part become the same composed variable: a
+    // copy then reads exactly the images of what its original reads.
+    bool renames;
     function_copier copier;
   };
 
-  // var = f, or var = (its definition so far) or f.
-  void define_or_join(bdd var, bdd f);
+  // The support of the copy of e's right member, ascending, into support_,
+  // from e's own dependence set; false when that set is not known current
+  // or the part's map does not rename its variables one to one.
+  bool copied_support(const part_copy& part, const Bddexpression& e);
+  // Enters var = f into `wood`, with the support copied_support found when
+  // `known` (a walk of f otherwise).
+  void define_copy(Bddexpressionwood* wood, bdd var, bdd f, bool known);
+  // var = f, or var = (its definition so far) or f; `known` as above.
+  void define_or_join(bdd var, bdd f, bool known);
+  // Same for a function that is the variable of composed index k.
+  void define_or_join_variable(bdd var, int k);
   bdd var(int k) const { return storage_->manager->Bdd_var_by_index(k); }
 
   const composition_plan& plan_;
@@ -58,4 +70,5 @@ class composition_builder {
   bdd initial_state_ = 0;
   bdd assertion_ = 0;
   bdd invariant_ = 0;
+  std::vector<long> support_;
 };

@@ -62,6 +62,11 @@ class Bddexpression {
   void setLateDate(long d);
   void setEarlyDate(long d);
   const tessaro::set<long>& dependances() const { return aval_dependance; }
+  // The dependence set when it is known to be the support of the right
+  // member as it is now; null when only a walk could tell.
+  const tessaro::set<long>* current_dependances() const {
+    return dependances_current() ? &aval_dependance : nullptr;
+  }
 
   // Writes the equation as a BLIF cover (nothing without manager or members).
   void put_blif(std::ostream& out, int method) const;
@@ -134,6 +139,7 @@ class Bddexpressionwood {
                         const std::vector<long>& support);
   // The same, named after the left member's variable.
   Bddexpression* define(bdd var, bdd exp);
+  Bddexpression* define(bdd var, bdd exp, const std::vector<long>& support);
   long exp_number() const;
   // The equation with the n-th smallest defined index (0-based), or null.
   Bddexpression* exp(int n) const;

@@ -128,9 +128,21 @@ Bddexpression* Bddexpressionwood::enter(const std::string& name, bdd var, bdd ex
   return e;
 }
 
-Bddexpression* Bddexpressionwood::define(bdd var, bdd exp) {
+namespace {
+
+const std::string& left_member_name(const bddpp_manager* man, bdd var) {
   static const std::string no_name;
-  return define(man ? man->Name_var_by_bdd(var) : no_name, var, exp);
+  return man ? man->Name_var_by_bdd(var) : no_name;
+}
+
+}  // namespace
+
+Bddexpression* Bddexpressionwood::define(bdd var, bdd exp) {
+  return enter(left_member_name(man, var), var, exp, nullptr);
+}
+
+Bddexpression* Bddexpressionwood::define(bdd var, bdd exp, const std::vector<long>& support) {
+  return enter(left_member_name(man, var), var, exp, &support);
 }
 
 long Bddexpressionwood::exp_number() const {
