@@ -11,10 +11,15 @@ namespace {
 // entry of the variable of the same name.
 std::vector<int> variable_map(const composition_plan& plan, std::size_t p,
                               const bddpp_manager& man) {
-  std::vector<int> map(static_cast<std::size_t>(man.Nb_bdd_vars()), -1);
+  const long count = man.Nb_bdd_vars();
+  std::vector<int> map(static_cast<std::size_t>(count), -1);
   const std::vector<int>& positions = plan.variable_positions[p];
   for (std::size_t k = 0; k < positions.size(); ++k) {
-    const long i = man.Index_var_by_name(plan.parts[p].positions[positions[k]]);
+    const std::string& name = plan.parts[p].positions[positions[k]];
+    // A part mostly numbers its variables as its lists name them: its k-th
+    // variable is tried before a lookup by name.
+    long i = static_cast<long>(k);
+    if (i >= count || man.Name_var_by_index(i) != name) i = man.Index_var_by_name(name);
     if (i >= 0) map[static_cast<std::size_t>(i)] = plan.by_variable[p][k];
   }
   return map;
