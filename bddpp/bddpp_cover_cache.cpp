@@ -38,9 +38,24 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows(
 
 bool bddpp_manager::small_truth_table(bdd f, const std::vector<long>& support,
                                       std::uint64_t& table) const {
-  return !tessaro::reference_paths() && !support.empty() &&
-         support.size() <= static_cast<std::size_t>(kSmallCoverVars) &&
-         bdd_small_truth_table(internal_man, f, support.data(), static_cast<int>(support.size()),
+  if (tessaro::reference_paths() || support.empty() ||
+      support.size() > static_cast<std::size_t>(kSmallCoverVars))
+    return false;
+  if (support.size() == 1) {
+    // A function of one variable is the variable or its negation: bit a
+    // of the table is bit 0 of a, or its opposite.
+    const bdd var = bdd_var_with_index(internal_man, support[0]);
+    constexpr std::uint64_t kPositive = 0xAAAAAAAAAAAAAAAAull;
+    if (f == var) {
+      table = kPositive;
+      return true;
+    }
+    if (f == (var ^ 1u)) {
+      table = ~kPositive;
+      return true;
+    }
+  }
+  return bdd_small_truth_table(internal_man, f, support.data(), static_cast<int>(support.size()),
                                &table) != 0;
 }
 
@@ -62,6 +77,13 @@ const std::vector<std::uint16_t>* bddpp_manager::small_cover_rows_of(
     if (found != table.end()) covers = &found->second;
   }
   if (covers != nullptr && (covers->found >> m) & 1u) return &covers->rows[m];
+  return compute_small_cover(f, m, support, key, covers, restore);
+}
+
+__attribute__((noinline)) const std::vector<std::uint16_t>* bddpp_manager::compute_small_cover(
+    bdd f, int m, const std::vector<long>& support, std::uint64_t key, bddpp_small_cover*& covers,
+    std::vector<long>* restore) {
+  auto& table = small_covers[support.size()];
   // Copied: the methods below may use the room `support` is in.
   const std::vector<long> own_support = support;
   product_array products;

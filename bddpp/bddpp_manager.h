@@ -363,6 +363,13 @@ class bddpp_manager {
                                                      const std::vector<long>* known,
                                                      bddpp_cover_memo* memo,
                                                      const std::vector<long>*& columns);
+  // The rows `memo` holds for `method`, when it is this manager's memo and
+  // holds them; null otherwise.
+  const std::vector<std::uint16_t>* memo_rows(const bddpp_cover_memo* memo, int method) const {
+    if (memo == nullptr || memo->man != this || memo->covers == nullptr) return nullptr;
+    const int m = method == 1 || method == 2 ? method : 0;
+    return (memo->covers->found >> m) & 1u ? &memo->covers->rows[m] : nullptr;
+  }
   // The same when `support` holds f's support already.
   const std::vector<std::uint16_t>* small_cover_rows_over(bdd f, int method,
                                                           std::vector<long>& support);
@@ -375,6 +382,13 @@ class bddpp_manager {
   // The methods may write over `support` when they find the rows: `restore`,
   // when not null, gets it back after them.
   const std::vector<std::uint16_t>* small_cover_rows_of(bdd f, int method,
+                                                        const std::vector<long>& support,
+                                                        std::uint64_t table,
+                                                        bddpp_small_cover*& covers,
+                                                        std::vector<long>* restore);
+  // The rows of small_cover_rows_of when `covers` lacks them: computed by
+  // the method, then kept when they are over `support`.
+  const std::vector<std::uint16_t>* compute_small_cover(bdd f, int m,
                                                         const std::vector<long>& support,
                                                         std::uint64_t table,
                                                         bddpp_small_cover*& covers,

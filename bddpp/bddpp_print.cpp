@@ -115,9 +115,10 @@ void bddpp_manager::append_sop(Text& text, const char* or_sep, const char* and_s
                                const char* not_before, const char* not_after, bdd f,
                                const char* prefix, const char* suffix, int method,
                                const std::vector<long>* support, bddpp_cover_memo* memo) {
-  const std::vector<long>* columns = nullptr;
-  const std::vector<std::uint16_t>* rows =
-      small_cover_rows(f, method, print_support_scratch, support, memo, columns);
+  const std::vector<long>* columns = support;
+  const std::vector<std::uint16_t>* rows = support != nullptr ? memo_rows(memo, method) : nullptr;
+  if (rows == nullptr)
+    rows = small_cover_rows(f, method, print_support_scratch, support, memo, columns);
   if (rows != nullptr) {
     // The literals of each row, in index order, as the products would give.
     if (rows->empty()) {
@@ -223,9 +224,10 @@ void bddpp_manager::PLA_print_pref_suff(std::ostream& out, bdd var, bdd f, const
                                         const char* column_sep, int method,
                                         const std::vector<long>* support, bddpp_cover_memo* memo) {
   const std::string& output = Name_var_by_bdd(var);
-  const std::vector<long>* found_columns = nullptr;
-  const std::vector<std::uint16_t>* rows =
-      small_cover_rows(f, method, column_scratch, support, memo, found_columns);
+  const std::vector<long>* found_columns = support;
+  const std::vector<std::uint16_t>* rows = support != nullptr ? memo_rows(memo, method) : nullptr;
+  if (rows == nullptr)
+    rows = small_cover_rows(f, method, column_scratch, support, memo, found_columns);
   const std::vector<long>& columns = *found_columns;
   std::optional<product_list> products;
   if (rows == nullptr) products.emplace(this, f, method);

@@ -50,21 +50,23 @@ inline char* write_short(char* at, std::uint32_t u) {
   return at + n;
 }
 
-// Writes the digits of u at `at` and returns their end. Narrow values go
-// through 32-bit arithmetic, whose divisions by constants are cheaper.
-template <class U>
-inline char* write_digits(char* at, U u) {
+// Writes the digits of u < 10^8 at `at` and returns their end.
+__attribute__((always_inline)) inline char* write_below_1e8(char* at, std::uint32_t u) {
   if (u < 10) {
     *at = static_cast<char>('0' + u);
     return at + 1;
   }
-  if (u < 10000) return write_short(at, static_cast<std::uint32_t>(u));
-  if (u < 100000000) {
-    const auto high = static_cast<std::uint32_t>(u / 10000);
-    at = write_short(at, high);
-    return write_quad(at, static_cast<std::uint32_t>(u) - high * 10000);
-  }
-  // The last eight digits after those of the leading part.
+  if (u < 10000) return write_short(at, u);
+  const std::uint32_t high = u / 10000;
+  at = write_short(at, high);
+  return write_quad(at, u - high * 10000);
+}
+
+// Writes the digits of any u at `at` and returns their end: the leading
+// part, then the last eight digits.
+template <class U>
+inline char* write_digits(char* at, U u) {
+  if (u < 100000000) return write_below_1e8(at, static_cast<std::uint32_t>(u));
   const U top = u / 100000000;
   const auto low = static_cast<std::uint32_t>(u - top * 100000000);
   at = write_digits(at, top);
@@ -73,18 +75,28 @@ inline char* write_digits(char* at, U u) {
   return write_quad(at, low - high * 10000);
 }
 
-}  // namespace decimal_detail
-
-// Writes `value` in decimal at `at` (room for kDecimalRoom bytes, any of
-// which may be written) and returns the end of its digits.
-inline char* write_decimal(char* at, long value) {
+// write_decimal for a value that is negative or not below 10^8.
+__attribute__((noinline)) inline char* write_wide(char* at, long value) {
   std::uint64_t u = static_cast<std::uint64_t>(value);
   if (value < 0) {
     *at++ = '-';
     u = 0 - u;
   }
-  if (u <= UINT32_MAX) return decimal_detail::write_digits(at, static_cast<std::uint32_t>(u));
-  return decimal_detail::write_digits(at, u);
+  // Narrow values go through 32-bit arithmetic, whose divisions by
+  // constants are cheaper.
+  if (u <= UINT32_MAX) return write_digits(at, static_cast<std::uint32_t>(u));
+  return write_digits(at, u);
+}
+
+}  // namespace decimal_detail
+
+// Writes `value` in decimal at `at` (room for kDecimalRoom bytes, any of
+// which may be written) and returns the end of its digits. The common case,
+// a value from 0 to 10^8 - 1, is written in line.
+__attribute__((always_inline)) inline char* write_decimal(char* at, long value) {
+  if (static_cast<std::uint64_t>(value) < 100000000)
+    return decimal_detail::write_below_1e8(at, static_cast<std::uint32_t>(value));
+  return decimal_detail::write_wide(at, value);
 }
 
 }  // namespace tessaro
