@@ -145,8 +145,31 @@ bdd bdd_new_var_first(bdd_manager m) {
   return bdd_new_var(m, 0);
 }
 
+// The common case of bdd_new_var, a variable appended after the last one,
+// without the shifts of an insertion. It makes the same memory requests in
+// the same order, and the root gets the same new leaf: an appended index is
+// past every child of the root, so update_blocks would only append it there.
 bdd bdd_new_var_last(bdd_manager m) {
-  return bdd_new_var(m, m->var_count);
+  if (m->var_count >= kMaxVars) bdd_fatal("bdd_new_var: no more indexes");
+  if (m->var_count == m->var_capacity) grow_capacity(m);
+  const int index = m->var_count;
+  const int id = ++m->var_count;
+  m->unique_tables[id] = bdd_new_table(m);
+  bdd v = bdd_find_in_table_inline(m, id, m->one, m->zero);
+  bdd_node(v)->refs = kPermanent;
+  m->var_of_id[id] = v;
+  m->index_of_id[id] = static_cast<std::uint16_t>(index);
+  m->id_of_index[index] = static_cast<std::uint16_t>(id);
+  var_block_* root = m->root_block;
+  const int n = root->num_children;
+  if (root->first_index < index && root->last_index == index &&
+      (n == 0 || root->children[n - 1]->last_index < index)) {
+    ++root->last_index;
+    insert_leaf(m, root, n, index);
+  } else {
+    update_blocks(m, root, index);
+  }
+  return v;
 }
 
 bdd bdd_new_var_before(bdd_manager m, bdd var) {

@@ -540,6 +540,53 @@ TEST_F(BddReorder, BlocksThatMayNotMoveKeepTheirPlace) {
   bdd_free(m, f);
 }
 
+// The ranges of a block tree, depth first, a child's list in brackets.
+void describe_blocks(const var_block_* b, std::string& out) {
+  out += std::to_string(b->first_index) + "-" + std::to_string(b->last_index);
+  if (b->num_children == 0) return;
+  out += "[";
+  for (int i = 0; i < b->num_children; ++i) {
+    out += " ";
+    describe_blocks(b->children[i], out);
+  }
+  out += " ]";
+}
+
+// Appending at the end takes a path of its own; it must leave the variable
+// maps and the block tree as the general insertion after the last variable
+// does, whether the tail is a leaf or a group, after an insertion in front,
+// and across the growth of the variable arrays.
+TEST(BddNewVarLast, AppendsAsAnInsertionAfterTheLastVariable) {
+  std::string trees[2];
+  std::vector<int> ids[2];
+  for (int way = 0; way < 2; ++way) {
+    bdd_manager m = bdd_init();
+    auto append = [&](int count) {
+      for (int i = 0; i < count; ++i) {
+        if (way == 0 || m->var_count == 0) {
+          bdd_new_var_last(m);
+        } else {
+          bdd_new_var_after(m, bdd_var_with_index(m, m->var_count - 1));
+        }
+      }
+    };
+    append(5);
+    bdd_new_var_first(m);
+    append(1);
+    group(m, 4, 3, 1);  // the last three variables under one block
+    append(2);
+    group(m, 0, 2, 0);
+    append(300);
+    for (int i = 0; i < m->var_count; ++i)
+      ids[way].push_back(bdd_node(bdd_var_with_index(m, i))->id);
+    describe_blocks(m->root_block, trees[way]);
+    EXPECT_EQ(bdd_debug_check(m), 0);
+    bdd_quit(m);
+  }
+  EXPECT_EQ(trees[0], trees[1]);
+  EXPECT_EQ(ids[0], ids[1]);
+}
+
 TEST_F(BddReorder, WithoutMethodReorderOnlyCollects) {
   vars(8);
   bdd keep = pairs_function(4);
