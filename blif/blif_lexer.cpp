@@ -30,6 +30,8 @@ struct yy_buffer_state {
 namespace {
 
 constexpr int kBufferSize = 16384;
+// Size of the text storage once it exists; it only grows from there.
+constexpr int kMinTextCapacity = 64;
 
 struct keyword {
   const char* text;
@@ -291,10 +293,13 @@ void blifFlexLexer::skip_comment() {
 __attribute__((always_inline)) inline void blifFlexLexer::take(int length) {
   if (length >= text_capacity_) grow_text(length);
   const yy_buffer_state* b = buffer_;
-  // A short text is copied as a block of fixed width when both buffers have
-  // room for it; the bytes after the text's end are overwritten or unused.
-  constexpr int kBlock = 16;
-  if (length < kBlock && text_capacity_ >= kBlock && b->pos + kBlock <= b->capacity) {
+  // A short text is copied as a block of fixed width when the input buffer
+  // has room for it (the text storage always has: grow_text never makes it
+  // smaller than 64 bytes); the bytes after the text's end are overwritten
+  // or unused.
+  constexpr int kBlock = kTextBlock;
+  static_assert(kBlock <= kMinTextCapacity, "the text storage holds a block");
+  if (length < kBlock && b->pos + kBlock <= b->capacity) {
     std::memcpy(text_, b->chars + b->pos, kBlock);
   } else {
     std::memcpy(text_, b->chars + b->pos, static_cast<size_t>(length));
@@ -517,7 +522,7 @@ void blifFlexLexer::make_room() {
 }
 
 void blifFlexLexer::grow_text(int length) {
-  int capacity = text_capacity_ > 0 ? text_capacity_ : 64;
+  int capacity = text_capacity_ > 0 ? text_capacity_ : kMinTextCapacity;
   while (capacity <= length) {
     if (capacity > INT_MAX / 2) LexerError("fatal error - scanner input buffer overflow");
     capacity *= 2;

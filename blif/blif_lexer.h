@@ -34,6 +34,11 @@ class blifFlexLexer : public FlexLexer {
   int yylex() override;
   void switch_streams(std::istream* new_in, std::ostream* new_out = nullptr) override;
 
+  // Bytes of YYText() that can be read whatever its length, when it is the
+  // scanner's own text storage (text_is_own).
+  static constexpr int kTextBlock = 16;
+  bool text_is_own() const { return yytext == text_; }
+
  protected:
   // Reads one character into buf[0]: 1, 0 at the end, -1 on a bad stream.
   virtual int LexerInput(char* buf, int max_size);

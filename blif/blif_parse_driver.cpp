@@ -1,4 +1,4 @@
-// The table-driven LR driver of the BLIF grammar: shifts tokens from bliflex,
+// The table-driven LR driver of the BLIF grammar: shifts tokens from the scanner,
 // reduces through the current parser's actions, and reports the first syntax
 // error with the tokens the failing state would have shifted.
 #include <algorithm>
@@ -62,7 +62,12 @@ int blifparse_bounded(int initial_depth, int max_depth) {
   int state = 0;
   int lookahead = kBlifNoToken;
   int column = 0;  // of the lookahead in table.shift
-  YYSTYPE unused;  // the scanner's value argument, which it leaves alone
+  // The scanner, taken as bliflex would take it: nothing run by the parse
+  // sets another parser or scanner.
+  blifFlexLexer* const lexer = pblif_parser != nullptr ? pblif_parser->lexer : nullptr;
+  auto next_token = [lexer] {
+    return lexer != nullptr ? std::max(lexer->yylex(), 0) : TOKEN_END_OF_INPUT;
+  };
   auto push = [&](int next) {
     states[static_cast<std::size_t>(depth)] = next;
     ++depth;
@@ -82,7 +87,7 @@ int blifparse_bounded(int initial_depth, int max_depth) {
     const blif_rule_id rule = table.default_rule[state];
     if (table.needs_lookahead[state]) {
       if (lookahead == kBlifNoToken) {
-        lookahead = std::max(bliflex(&unused), 0);
+        lookahead = next_token();
         column = blif_token_column(lookahead);
       }
       // A loop takes the tokens of its list here, each with its two
@@ -91,7 +96,7 @@ int blifparse_bounded(int initial_depth, int max_depth) {
       if (loops) {
         while (table.loop[state][column].member != blif_rule_id::none && depth + 1 < room) {
           pblif_parser->reduce_loop(table.loop[state][column], values.data() + depth);
-          lookahead = std::max(bliflex(&unused), 0);
+          lookahead = next_token();
           column = blif_token_column(lookahead);
         }
       }

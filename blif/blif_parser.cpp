@@ -120,7 +120,20 @@ void class_blif_parser::reduce(blif_rule_id rule, YYSTYPE* rhs, YYSTYPE& result)
     // The identifier's value is the scanner's text, which each rule with
     // ident in its right member reads before the next token (see
     // scanned_name).
-    trace(static_cast<int>(rule), lexer->YYText(), static_cast<std::size_t>(lexer->YYLeng()));
+    const std::size_t size = static_cast<std::size_t>(lexer->YYLeng());
+    const blif_trace_line& line = rule_lines_[static_cast<int>(rule)];
+    if (trace_mode == 1 && trace_lines_.target_good() && line.size <= kBlifTraceWidth &&
+        size < blifFlexLexer::kTextBlock && lexer->text_is_own() &&
+        trace_lines_.room() >= kBlifTraceWidth + blifFlexLexer::kTextBlock + 1) {
+      // A short name of the scanner's own storage: the line as three blocks.
+      char* const start = trace_lines_.cursor();
+      std::memcpy(start, line.padded, kBlifTraceWidth);
+      std::memcpy(start + line.size, lexer->YYText(), blifFlexLexer::kTextBlock);
+      start[line.size + size] = '\n';
+      trace_lines_.advance(line.size + size + 1);
+      return;
+    }
+    trace(static_cast<int>(rule), lexer->YYText(), size);
     return;
   }
   if (rule == r::boolean_automaton) {
@@ -145,7 +158,13 @@ void class_blif_parser::reduce_loop(const blif_loop& loop, YYSTYPE* top) {
       std::memcpy(out, first.padded, kBlifTraceWidth);
       out += first.size;
       if (named) {
-        std::memcpy(out, lexer->YYText(), name_size);
+        // A short name of the scanner's own storage goes as a block: the
+        // room checked above holds it.
+        if (name_size < blifFlexLexer::kTextBlock && lexer->text_is_own()) {
+          std::memcpy(out, lexer->YYText(), blifFlexLexer::kTextBlock);
+        } else {
+          std::memcpy(out, lexer->YYText(), name_size);
+        }
         out += name_size;
         *out++ = '\n';
       }

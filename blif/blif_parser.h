@@ -138,9 +138,9 @@ class class_blif_parser {
 // destructor of the parser it points to.
 extern class_blif_parser* pblif_parser;
 
-// The parser driver; takes tokens from bliflex. Returns 0 when the model was
-// accepted, 1 after a syntax error, 2 when the stack overflowed, 3 when the
-// assembly refused the model.
+// The parser driver; takes tokens from the parser's scanner as bliflex would.
+// Returns 0 when the model was accepted, 1 after a syntax error, 2 when the
+// stack overflowed, 3 when the assembly refused the model.
 int blifparse();
 // blifparse with a stack that starts with room for `initial_depth` states and
 // doubles up to `max_depth`; blifparse uses 200 and 10000.

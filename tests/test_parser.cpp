@@ -281,6 +281,32 @@ TEST_F(ParserTest, NamesOfEveryLengthReachTheModel) {
   EXPECT_NE(out.log.find("6 --> " + long_name + "\n12 --> def var suivante\n"), std::string::npos);
 }
 
+// Names around the width copied as one block, each after a longer one whose
+// bytes stay behind it in the scanner's storage, in lists (taken with the
+// next reduction) and alone: every trace line holds the name and nothing
+// after it.
+TEST_F(ParserTest, TraceLinesOfNamesAroundTheBlockWidth) {
+  std::vector<std::string> names{"L" + std::string(40, 'x')};
+  for (int length = 20; length >= 1; --length)
+    names.push_back(std::string(static_cast<std::size_t>(length - 1), 'q') + "Z");
+  std::string text = ".model " + names[1] + "\n.inputs";
+  for (const std::string& name : names)
+    text += " " + name;
+  text += "\n.outputs y\n.latch " + names[0] + " " + names[15] + " 0\n.names " + names[3] +
+          " y\n1 1\n.end\n";
+  Outcome out = parse(text);
+  EXPECT_EQ(out.err, "");
+  std::vector<std::string> traced;
+  std::istringstream lines(out.log);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.compare(0, 6, "6 --> ") == 0) traced.push_back(line.substr(6));
+  }
+  std::vector<std::string> expected{names[1]};
+  expected.insert(expected.end(), names.begin(), names.end());
+  expected.insert(expected.end(), {"y", names[0], names[15], names[3], "y"});
+  EXPECT_EQ(traced, expected);
+}
+
 // Hands the parser a fixed sequence of token codes and identifier texts.
 class ScriptedLexer : public blifFlexLexer {
  public:
