@@ -12,6 +12,7 @@
 
 #include "blif/blif_assembly.h"
 #include "support/reference_paths.h"
+#include "tests/random_tables.h"
 
 namespace {
 
@@ -191,9 +192,7 @@ TEST(BlifAssembly, SharedNamesKeepTheirFirstVariableOnRandomModels) {
     pool.push_back("a_long_signal_name_" + std::string(1, static_cast<char>('a' + i)));
   }
   auto pick = [&] { return pool[rng() % pool.size()]; };
-  auto listed = [](const names& list, const std::string& name) {
-    return std::find(list.begin(), list.end(), name) != list.end();
-  };
+  using testutil::listed;
   for (int round = 0; round < 150; ++round) {
     names inputs, outputs, driven;
     for (int i = static_cast<int>(rng() % 5); i > 0; --i)
@@ -206,24 +205,7 @@ TEST(BlifAssembly, SharedNamesKeepTheirFirstVariableOnRandomModels) {
       latches.push_back({pick(), out, static_cast<int>(rng() % 2), 0});
     }
     std::vector<blif_table> tables;
-    for (int t = static_cast<int>(rng() % 6); t > 0; --t) {
-      const std::string y = pick();
-      if (listed(inputs, y) || listed(driven, y)) continue;
-      driven.push_back(y);
-      names columns;
-      for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
-        const std::string x = pick();
-        if (x != y && !listed(columns, x)) columns.push_back(x);
-      }
-      std::vector<std::vector<int>> rows(1 + rng() % 3);
-      for (std::vector<int>& row : rows) {
-        for (std::size_t i = 0; i < columns.size(); ++i)
-          row.push_back(static_cast<int>(rng() % 3));
-        row.push_back(1);
-      }
-      columns.push_back(y);
-      tables.push_back({columns, rows, 0});
-    }
+    testutil::add_random_tables(rng, pick, inputs, driven, tables);
     for (int i = static_cast<int>(rng() % 4); i > 0; --i)
       outputs.push_back(pick());
     const blif_model m = model(inputs, outputs, latches, tables);

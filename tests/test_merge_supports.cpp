@@ -13,14 +13,13 @@
 #include "automaton/merge.h"
 #include "blif/blif_assembly.h"
 #include "support/reference_paths.h"
+#include "tests/random_tables.h"
 
 namespace {
 
 using names = std::vector<std::string>;
 
-bool listed(const names& list, const std::string& name) {
-  return std::find(list.begin(), list.end(), name) != list.end();
-}
+using testutil::listed;
 
 // A random model over a small pool of names, so that two of them share
 // inputs, outputs (ored by the merge) and signals that connect them.
@@ -41,24 +40,7 @@ blif_model random_model(std::mt19937& rng, const char* file) {
     driven.push_back(q);
     m.latches.push_back({pick(), q, static_cast<int>(rng() % 2), 0});
   }
-  for (int t = static_cast<int>(rng() % 6); t > 0; --t) {
-    const std::string y = pick();
-    if (listed(m.inputs, y) || listed(driven, y)) continue;
-    driven.push_back(y);
-    names columns;
-    for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
-      const std::string x = pick();
-      if (x != y && !listed(columns, x)) columns.push_back(x);
-    }
-    std::vector<std::vector<int>> rows(1 + rng() % 3);
-    for (std::vector<int>& row : rows) {
-      for (std::size_t i = 0; i < columns.size(); ++i)
-        row.push_back(static_cast<int>(rng() % 3));
-      row.push_back(1);
-    }
-    columns.push_back(y);
-    m.tables.push_back({columns, rows, 0});
-  }
+  testutil::add_random_tables(rng, pick, m.inputs, driven, m.tables);
   for (const std::string& y : driven)
     if (rng() % 2 == 0) m.outputs.push_back(y);
   for (int i = static_cast<int>(rng() % 2); i > 0; --i) {
