@@ -98,6 +98,18 @@ bdd new_var_near(bdd_manager m, bdd var, int after, const char* warning) {
   return bdd_new_var(m, static_cast<int>(bdd_index_of(m, var)) + after);
 }
 
+// Gives variable `id` its unique table and its permanent node, and places
+// it at `index` in the maps between ids and indexes.
+bdd make_var(bdd_manager m, int id, int index) {
+  m->unique_tables[id] = bdd_new_table(m);
+  bdd v = bdd_find_in_table_inline(m, id, m->one, m->zero);
+  bdd_node(v)->refs = kPermanent;
+  m->var_of_id[id] = v;
+  m->index_of_id[id] = static_cast<std::uint16_t>(index);
+  m->id_of_index[index] = static_cast<std::uint16_t>(id);
+  return v;
+}
+
 }  // namespace
 
 var_block_* bdd_new_block(bdd_manager m, int first, int last, int reorderable) {
@@ -131,12 +143,7 @@ bdd bdd_new_var(bdd_manager m, int index) {
       m->id_of_index[i] = m->id_of_index[i - 1];
   }
   int id = ++m->var_count;
-  m->unique_tables[id] = bdd_new_table(m);
-  bdd v = bdd_find_in_table(m, id, m->one, m->zero);
-  bdd_node(v)->refs = kPermanent;
-  m->var_of_id[id] = v;
-  m->index_of_id[id] = static_cast<std::uint16_t>(index);
-  m->id_of_index[index] = static_cast<std::uint16_t>(id);
+  bdd v = make_var(m, id, index);
   update_blocks(m, m->root_block, index);
   return v;
 }
@@ -154,12 +161,7 @@ bdd bdd_new_var_last(bdd_manager m) {
   if (m->var_count == m->var_capacity) grow_capacity(m);
   const int index = m->var_count;
   const int id = ++m->var_count;
-  m->unique_tables[id] = bdd_new_table(m);
-  bdd v = bdd_find_in_table_inline(m, id, m->one, m->zero);
-  bdd_node(v)->refs = kPermanent;
-  m->var_of_id[id] = v;
-  m->index_of_id[id] = static_cast<std::uint16_t>(index);
-  m->id_of_index[index] = static_cast<std::uint16_t>(id);
+  bdd v = make_var(m, id, index);
   var_block_* root = m->root_block;
   const int n = root->num_children;
   if (root->first_index < index && root->last_index == index &&
